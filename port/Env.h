@@ -1,0 +1,83 @@
+// The operating system behind one small interface: environment, standard
+// handles, the executable's path, files and directories, the per-line
+// locked append of the trace log, clock, sleep, random numbers and thread
+// identity. Logic that decides what to write talks to an IEnv, never to the
+// system itself, so that tests can hand it a TMemEnv (port/MemEnv.h).
+//
+// FDefaultEnv() is the real implementation; it lives for the whole process
+// and must not be deleted.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace port {
+
+// Local wall-clock time, broken down.
+struct TDateTime {
+  int vYear = 0, vMonth = 0, vDay = 0;
+  int vHour = 0, vMinute = 0, vSecond = 0, vMillisecond = 0;
+};
+
+// A file opened for appending (created when missing, never truncated) and
+// held under an exclusive lock until destroyed.
+class IAppendFile {
+ public:
+  virtual ~IAppendFile() = default;
+  // Writes all of pData in one call; false on any failure.
+  [[nodiscard]] virtual bool FWrite(std::string_view pData) = 0;
+};
+
+class IEnv {
+ public:
+  virtual ~IEnv() = default;
+
+  // Full path of the running executable, with "/" separators.
+  [[nodiscard]] virtual std::string FExePath() = 0;
+
+  // Every environment variable as (name, value), in the order the
+  // process received them.
+  [[nodiscard]] virtual std::vector<std::pair<std::string, std::string>> FEnvironment() = 0;
+
+  // Reads up to pSize bytes of standard input; 0 at end or on error.
+  [[nodiscard]] virtual std::size_t FReadStdin(char* pBuffer, std::size_t pSize) = 0;
+  // Writes all bytes to standard output / standard error; false on failure.
+  virtual bool FWriteStdout(std::string_view pData) = 0;
+  virtual bool FWriteStderr(std::string_view pData) = 0;
+
+  [[nodiscard]] virtual bool FFileExists(const std::string& pPath) = 0;
+  // The whole file, or nothing when it cannot be read.
+  [[nodiscard]] virtual std::optional<std::string> FReadFile(const std::string& pPath) = 0;
+  // Creates the directory and any missing parents; true when it exists after.
+  virtual bool FForceDirectories(const std::string& pPath) = 0;
+  // Append-or-create in one step plus an exclusive lock; nullptr when the
+  // file cannot be opened or locked right now.
+  [[nodiscard]] virtual std::unique_ptr<IAppendFile> FOpenAppendLocked(const std::string& pPath) = 0;
+
+  [[nodiscard]] virtual TDateTime FNow() = 0;
+  virtual void PSleepMs(int pMilliseconds) = 0;
+  // Uniform integer in [pLow, pHigh].
+  [[nodiscard]] virtual int FRandomRange(int pLow, int pHigh) = 0;
+  [[nodiscard]] virtual std::uint32_t FThreadId() = 0;
+};
+
+// The real operating system. Never null, never freed.
+IEnv& FDefaultEnv();
+
+// The decimal separator of the locale the environment names (LC_ALL,
+// LC_NUMERIC, LANG), read once through std::locale("") without touching the
+// global locale; '.' when none or an unknown one is named.
+[[nodiscard]] char FDecimalSeparator();
+
+// File name of a path without directory and extension ("/x/velmora.cgi" ->
+// "velmora"); directory of a path with its trailing "/".
+[[nodiscard]] std::string FFileNameWithoutExtension(const std::string& pPath);
+[[nodiscard]] std::string FExtractFilePath(const std::string& pPath);
+[[nodiscard]] std::string FChangeFileExtEmpty(const std::string& pPath);  // full path without extension
+
+}  // namespace port

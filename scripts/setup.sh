@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs. Idempotent; runs as root
+# on a fresh machine and through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev googletest
+  libxml2-dev libinih-dev
+  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
+  lighttpd php8.2-cli php8.2-soap curl
+  clang libclang-rt-14-dev wrk
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+# The Firebird server package must neither start a service nor ask for a
+# password: tests start their own server on a private root.
+echo "firebird3.0-server shared/firebird/enabled boolean false" | $SUDO debconf-set-selections
+echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | $SUDO debconf-set-selections
+$SUDO apt-get update -qq
+$SUDO -E apt-get install -y -qq --no-install-recommends "${missing[@]}"
