@@ -1,0 +1,2 @@
+# Tests of the xml layer.
+velmora_test(XMLBinding LIBS velmora_xml)
