@@ -1,0 +1,129 @@
+#include "soap/MimeMultipart.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "soap/InvokeRegistry.h"
+#include "soap/SoapException.h"
+
+namespace soap {
+
+namespace {
+
+// Enough for any request of this service; bounds the files one request can make.
+constexpr std::size_t cMaxAttachments = 256;
+
+std::string_view FTrim(std::string_view p) {
+  while (!p.empty() && (p.front() == ' ' || p.front() == '\t')) p.remove_prefix(1);
+  while (!p.empty() && (p.back() == ' ' || p.back() == '\t' || p.back() == '\r' || p.back() == '\n')) p.remove_suffix(1);
+  return p;
+}
+
+// Position just after the line break that ends the line holding pPos.
+std::size_t FNextLine(std::string_view pText, std::size_t pPos) {
+  const std::size_t vEnd = pText.find('\n', pPos);
+  return vEnd == std::string_view::npos ? pText.size() : vEnd + 1;
+}
+
+}  // namespace
+
+TAttachmentStore::TAttachmentStore() {
+  const char* vTmp = std::getenv("TMPDIR");
+  std::string vTemplate = std::string(vTmp != nullptr && *vTmp != '\0' ? vTmp : "/tmp") + "/velmora-mime-XXXXXX";
+  if (mkdtemp(vTemplate.data()) == nullptr)
+    throw ESOAPDomConvertError("Cannot create a directory for the attachments of the request");
+  vDirectory = vTemplate;
+}
+
+TAttachmentStore::~TAttachmentStore() {
+  for (const auto& vFile : vFiles) ::unlink(vFile.c_str());
+  ::rmdir(vDirectory.c_str());
+}
+
+std::string TAttachmentStore::FAdd(std::string_view pContent) {
+  std::string vTemplate = vDirectory + "/part-XXXXXX";
+  const int vFd = mkstemp(vTemplate.data());
+  if (vFd < 0) throw ESOAPDomConvertError("Cannot store an attachment of the request");
+  vFiles.push_back(vTemplate);
+  bool vOk = true;
+  for (std::size_t vDone = 0; vOk && vDone < pContent.size();) {
+    const ssize_t n = ::write(vFd, pContent.data() + vDone, pContent.size() - vDone);
+    if (n > 0) {
+      vDone += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno != EINTR) {
+      vOk = false;
+    }
+  }
+  ::close(vFd);
+  if (!vOk) throw ESOAPDomConvertError("Cannot store an attachment of the request");
+  return vTemplate;
+}
+
+std::string FMimeBoundary(std::string_view pContentType) {
+  std::size_t vPos = pContentType.find(';');
+  while (vPos != std::string_view::npos) {
+    const std::size_t vNext = pContentType.find(';', vPos + 1);
+    std::string_view vParam = FTrim(pContentType.substr(vPos + 1, vNext == std::string_view::npos ? vNext : vNext - vPos - 1));
+    const std::size_t vEq = vParam.find('=');
+    if (vEq != std::string_view::npos && FSameTextNoCase(FTrim(vParam.substr(0, vEq)), "boundary")) {
+      std::string_view vValue = FTrim(vParam.substr(vEq + 1));
+      if (vValue.size() >= 2 && vValue.front() == '"') {
+        // A quoted boundary may hold ";": take up to the closing quote.
+        const std::size_t vStart = pContentType.find('"', vPos) + 1;
+        const std::size_t vClose = pContentType.find('"', vStart);
+        if (vClose == std::string_view::npos) return {};
+        return std::string(pContentType.substr(vStart, vClose - vStart));
+      }
+      return std::string(vValue);
+    }
+    vPos = vNext;
+  }
+  return {};
+}
+
+void PReadMultipart(std::string_view pContentType, std::string_view pContent, TMimeRequest& pRequest) {
+  const std::string vBoundary = FMimeBoundary(pContentType);
+  if (vBoundary.empty()) throw ESOAPDomConvertError("Multipart request without boundary");
+  const std::string vDelimiter = "--" + vBoundary;
+
+  // The first delimiter may open the content or follow a preamble.
+  std::size_t vPos = pContent.substr(0, vDelimiter.size()) == vDelimiter ? 0 : pContent.find("\n" + vDelimiter);
+  if (vPos == std::string_view::npos) throw ESOAPDomConvertError("Multipart request holds no part");
+  if (pContent[vPos] == '\n') ++vPos;
+
+  bool vFirst = true;
+  std::size_t vParts = 0;
+  while (true) {
+    vPos += vDelimiter.size();
+    if (pContent.substr(vPos, 2) == "--") break;  // closing delimiter
+    vPos = FNextLine(pContent, vPos);
+    // Part headers end with an empty line; none is used.
+    while (vPos < pContent.size()) {
+      const std::size_t vLineEnd = FNextLine(pContent, vPos);
+      const bool vEmpty = FTrim(pContent.substr(vPos, vLineEnd - vPos)).empty();
+      vPos = vLineEnd;
+      if (vEmpty) break;
+    }
+    std::size_t vEnd = pContent.find("\n" + vDelimiter, vPos);
+    const bool vLast = vEnd == std::string_view::npos;
+    std::size_t vBodyEnd = vLast ? pContent.size() : vEnd;
+    if (!vLast && vBodyEnd > vPos && pContent[vBodyEnd - 1] == '\r') --vBodyEnd;
+    const std::string_view vBody = pContent.substr(vPos, vBodyEnd > vPos ? vBodyEnd - vPos : 0);
+    if (vFirst) {
+      pRequest.vEnvelope = std::string(vBody);
+      vFirst = false;
+    } else {
+      if (++vParts > cMaxAttachments) throw ESOAPDomConvertError("Multipart request holds too many parts");
+      (void)pRequest.vAttachments.FAdd(vBody);
+    }
+    if (vLast) break;
+    vPos = vEnd + 1;
+  }
+  if (vFirst) throw ESOAPDomConvertError("Multipart request holds no part");
+}
+
+}  // namespace soap
