@@ -1,0 +1,75 @@
+#include "host/CGIApp.h"
+
+#include "host/CGIRequest.h"
+#include "host/CGIResponse.h"
+#include "host/WebText.h"
+#include "port/Env.h"
+
+namespace host {
+
+namespace {
+
+constexpr const char* kOnlyOneModule = "Only one data module per application";
+constexpr const char* kNoModulesRegistered = "No data modules registered";
+constexpr const char* kNoModulesActivated = "No automatically activated data modules";
+constexpr const char* kUnknownException = "Unknown exception";
+
+}  // namespace
+
+void TCGIApplication::PSetWebModuleClass(TWebModuleClass pClass) {
+  if (vWebModuleClass != nullptr && vWebModuleClass != pClass) throw EWebApplicationError(kOnlyOneModule);
+  vWebModuleClass = pClass;
+}
+
+std::string TCGIApplication::FServerErrorHeader(std::string_view pMessage, std::size_t pBodyLength) {
+  return "Status: 500 " + FHeaderValue(pMessage) + "\r\nContent-Type: text/html\r\nContent-Length: " +
+         std::to_string(pBodyLength) + "\r\n\r\n";
+}
+
+std::string TCGIApplication::FServerErrorBody(std::string_view pClassName, std::string_view pMessage) {
+  return "<html><title>Internal Server Error 500</title>\r\n<h1>Internal Server Error 500</h1><hr>\r\nException: " +
+         FHtmlEscape(pClassName) + "<br>\r\nMessage: " + FHtmlEscape(pMessage) + "<br></html>\r\n";
+}
+
+void TCGIApplication::PRun() noexcept {
+  try {
+    // Declared in this order so that the response is freed before the
+    // request, both before a server error answer is written.
+    auto vRequest = std::make_unique<TCGIRequest>(vEnv);
+    auto vResponse = std::make_unique<TCGIResponse>(*vRequest, vEnv);
+    PHandleRequest(*vRequest, *vResponse);
+  } catch (const std::exception& e) {
+    PWriteServerError(port::FExceptionClassName(e), e.what());
+  } catch (...) {
+    PWriteServerError("Exception", kUnknownException);
+  }
+}
+
+void TCGIApplication::PHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse) {
+  if (!vWebModule) {
+    if (vWebModuleClass == nullptr) throw EWebApplicationError(kNoModulesRegistered);
+    vWebModule = vWebModuleClass(vEnv);
+    if (!vWebModule) throw EWebApplicationError(kNoModulesActivated);
+  }
+  bool vHandled = false;
+  try {
+    vHandled = vWebModule->FHandleRequest(pRequest, pResponse);
+  } catch (const std::exception& e) {
+    vWebModule->PHandleException(e, pRequest, pResponse);
+  } catch (...) {
+    vWebModule->PHandleException(EWebApplicationError(kUnknownException), pRequest, pResponse);
+  }
+  if (vHandled && !pResponse.Sent()) pResponse.SendResponse();
+}
+
+void TCGIApplication::PWriteServerError(std::string_view pClassName, std::string_view pMessage) noexcept {
+  try {
+    const std::string vBody = FServerErrorBody(pClassName, pMessage);
+    (void)vEnv.FWriteStdout(FServerErrorHeader(pMessage, vBody.size()));
+    (void)vEnv.FWriteStdout(vBody);
+  } catch (...) {
+    // Out of memory while answering an error: nothing more can be said.
+  }
+}
+
+}  // namespace host

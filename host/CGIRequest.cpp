@@ -1,0 +1,99 @@
+#include "host/CGIRequest.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "port/Env.h"
+
+namespace host {
+
+namespace {
+
+bool FSameText(std::string_view pA, std::string_view pB) {
+  return pA.size() == pB.size() && strncasecmp(pA.data(), pB.data(), pA.size()) == 0;
+}
+
+constexpr std::string_view kHttpPrefix = "HTTP_";
+
+std::string FToggleHttpPrefix(std::string_view pName) {
+  if (pName.size() >= kHttpPrefix.size() && FSameText(pName.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
+    return std::string(pName.substr(kHttpPrefix.size()));
+  }
+  return std::string(kHttpPrefix) + std::string(pName);
+}
+
+}  // namespace
+
+TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
+  vMethod = FGetFieldByName("REQUEST_METHOD");
+  vProtocolVersion = FGetFieldByName("SERVER_PROTOCOL");
+  vURL = FGetFieldByName("URL");
+  vQuery = FGetFieldByName("QUERY_STRING");
+  vPathInfo = FGetFieldByName("PATH_INFO");
+  vPathTranslated = FGetFieldByName("PATH_TRANSLATED");
+  vCacheControl = FGetFieldByName("HTTP_CACHE_CONTROL");
+  vDate = FGetFieldByName("HTTP_DATE");
+  vAccept = FGetFieldByName("HTTP_ACCEPT");
+  vFrom = FGetFieldByName("HTTP_FROM");
+  vHost = FGetFieldByName("HTTP_HOST");
+  vIfModifiedSince = FGetFieldByName("HTTP_IF_MODIFIED_SINCE");
+  vReferer = FGetFieldByName("HTTP_REFERER");
+  vUserAgent = FGetFieldByName("HTTP_USER_AGENT");
+  vContentEncoding = FGetFieldByName("HTTP_CONTENT_ENCODING");
+  vContentType = FGetFieldByName("CONTENT_TYPE");
+  vContentLength = FIntegerField(FGetFieldByName("CONTENT_LENGTH"));
+  vContentVersion = FGetFieldByName("HTTP_CONTENT_VERSION");
+  vDerivedFrom = FGetFieldByName("HTTP_DERIVED_FROM");
+  vExpires = FGetFieldByName("HTTP_EXPIRES");
+  vTitle = FGetFieldByName("HTTP_TITLE");
+  vRemoteAddr = FGetFieldByName("REMOTE_ADDR");
+  vRemoteHost = FGetFieldByName("REMOTE_HOST");
+  vScriptName = FGetFieldByName("SCRIPT_NAME");
+  std::int64_t vPort = FIntegerField(FGetFieldByName("SERVER_PORT"));
+  vServerPort = (vPort < std::numeric_limits<int>::min() || vPort > std::numeric_limits<int>::max())
+                    ? -1
+                    : static_cast<int>(vPort);
+  vConnection = FGetFieldByName("HTTP_CONNECTION");
+  vCookie = FGetFieldByName("HTTP_COOKIE");
+  vAuthorization = FGetFieldByName("HTTP_AUTHORIZATION");
+  vMethodType = FMethodTypeOf(vMethod);
+  PReadContent(pEnv);
+}
+
+std::string TCGIRequest::FVariable(std::string_view pName) const {
+  if (FSameText(pName, "HTTP_PROXY")) return {};
+  // An exact match wins over one that differs only in case.
+  const std::pair<std::string, std::string>* vFound = nullptr;
+  for (const auto& vEntry : vEnvironment) {
+    if (vEntry.first == pName) return vEntry.second;
+    if (vFound == nullptr && FSameText(vEntry.first, pName)) vFound = &vEntry;
+  }
+  return vFound != nullptr ? vFound->second : std::string();
+}
+
+std::string TCGIRequest::FGetFieldByName(std::string_view pName) const {
+  std::string vValue = FVariable(pName);
+  if (vValue.empty()) vValue = FVariable(FToggleHttpPrefix(pName));
+  return vValue;
+}
+
+void TCGIRequest::PReadContent(port::IEnv& pEnv) {
+  const std::int64_t vLength = vContentLength;
+  if (vLength <= 0) return;
+  if (vLength > kMaxContentLength) {
+    throw EWebRequestError("Request content of " + std::to_string(vLength) + " bytes refused: the limit is " +
+                           std::to_string(kMaxContentLength) + " bytes");
+  }
+  vContent.resize(static_cast<std::size_t>(vLength));
+  std::size_t vArrived = 0;
+  while (vArrived < vContent.size()) {
+    std::size_t vRead = pEnv.FReadStdin(vContent.data() + vArrived, vContent.size() - vArrived);
+    if (vRead == 0) break;  // end of input or a failed read: keep what arrived
+    vArrived += vRead;
+  }
+  vContent.resize(vArrived);
+}
+
+}  // namespace host

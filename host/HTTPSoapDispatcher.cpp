@@ -1,0 +1,20 @@
+#include "host/HTTPSoapDispatcher.h"
+
+#include "host/WebResponse.h"
+#include "soap/SoapHttpHandler.h"
+
+namespace host {
+
+bool THTTPSoapDispatcher::FDispatchRequest(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse) {
+  // "SOAPAction" is answered from the HTTP_SOAPACTION variable by the
+  // request's lookup rule.
+  soap::TSoapHttpAnswer vAnswer = soap::FHandleSoapRequest(pRequest.PathInfo(), pRequest.ContentType(),
+                                                           pRequest.Content(), pRequest.FGetFieldByName("SOAPAction"));
+  pResponse.SetStatusCode(vAnswer.vStatusCode);
+  pResponse.SetContentType(std::move(vAnswer.vContentType));
+  pResponse.ContentVersion = std::move(vAnswer.vContentVersion);
+  pResponse.SetContent(std::move(vAnswer.vBody));
+  return true;
+}
+
+}  // namespace host

@@ -1,0 +1,20 @@
+# End-to-end support shared by every layer's end-to-end tests: running
+# programs with an exact environment, service installations in temporary
+# directories, the lighttpd fixture and the curl client (tests/e2e/).
+add_library(velmora_e2e STATIC e2e/ProcessRunner.cpp e2e/LighttpdFixture.cpp)
+target_include_directories(velmora_e2e PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(velmora_e2e PRIVATE
+  VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  VELMORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+
+# The service executable whose start-up fails on purpose.
+add_executable(velmora_startfail.cgi e2e/StartupFailureMain.cpp)
+target_link_libraries(velmora_startfail.cgi PRIVATE velmora_app)
+
+velmora_test(VelmoraCgi LIBS velmora_e2e)
+add_dependencies(VelmoraCgi_test velmora.cgi velmora_startfail.cgi)
+target_compile_definitions(VelmoraCgi_test PRIVATE
+  VELMORA_STARTFAIL_EXE="$<TARGET_FILE:velmora_startfail.cgi>")
+
+velmora_test(Lighttpd LIBS velmora_e2e)
+add_dependencies(Lighttpd_test velmora.cgi)

@@ -1,0 +1,70 @@
+// Test support: the real web server in front of the service executable,
+// and a real HTTP client (curl) to talk to it.
+//
+//   e2e::TServiceDir vDir(vDatabasePath);        // exe copy + ini
+//   e2e::TLighttpd vServer(vDir.FExe());          // 127.0.0.1, free port
+//   auto r = e2e::FHttpGet(vServer.FBaseUrl() + "/");
+//   auto s = e2e::FHttpPost(vServer.FBaseUrl() + "/soap/IVelmora", "text/xml",
+//                           "\"urn:VelmoraIntf-IVelmora#FVerificaAtividade\"",
+//                           e2e::FSoapCall("FVerificaAtividade"));
+//
+// The server uses the project's lighttpd configuration
+// (scripts/lighttpd.conf.in) with an empty document root, runs in the
+// foreground as a child of the test and is stopped when the fixture is
+// destroyed. The CGI sees only the CGI variables and FIREBIRD.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "e2e/ProcessRunner.h"
+
+namespace e2e {
+
+class TLighttpd {
+ public:
+  // Serves pCgiExe at /velmora.cgi (and every path below it).
+  explicit TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot = FFirebirdRoot());
+  ~TLighttpd();
+  TLighttpd(const TLighttpd&) = delete;
+  TLighttpd& operator=(const TLighttpd&) = delete;
+
+  [[nodiscard]] int FPort() const noexcept { return vPort; }
+  // "http://127.0.0.1:<port>/velmora.cgi"
+  [[nodiscard]] std::string FBaseUrl() const;
+  // lighttpd's own error log, for failure messages.
+  [[nodiscard]] std::string FErrorLog() const;
+
+ private:
+  [[nodiscard]] bool FStart(const std::string& pCgiExe, const std::string& pFirebirdRoot);
+  void PStop() noexcept;
+
+  TTempDir vDir;
+  pid_t vPid = -1;
+  int vPort = 0;
+};
+
+struct THttpResult {
+  int vStatus = 0;        // 0 when no answer came
+  std::string vHeaders;   // the final header block, status line included
+  std::string vBody;
+  std::string vError;     // curl's complaint, if any
+
+  // The value of the first header of that name (case-insensitive), or empty.
+  [[nodiscard]] std::string FHeader(std::string_view pName) const;
+};
+
+// Runs curl with pArgs (the URL among them) and splits its answer.
+[[nodiscard]] THttpResult FCurl(const std::vector<std::string>& pArgs);
+[[nodiscard]] THttpResult FHttpGet(const std::string& pUrl);
+[[nodiscard]] THttpResult FHttpPost(const std::string& pUrl, const std::string& pContentType,
+                                    const std::string& pSoapAction, const std::string& pBody);
+
+// A SOAP 1.1 RPC request envelope calling pOperation of IVelmora with
+// pParameters (already-written XML) inside the operation element.
+[[nodiscard]] std::string FSoapCall(std::string_view pOperation, std::string_view pParameters = {});
+
+}  // namespace e2e
