@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "data/uDMBancoDeDados.h"
+#include "port/Env.h"
 
 namespace data {
 
@@ -15,6 +16,9 @@ class TControle {
   static constexpr const char* FClassName() { return "TControle"; }
   // Creates a further TFireBird each call; start-up calls it once.
   [[nodiscard]] std::unique_ptr<TDMBancoDeDados> FRetornaBancoDeDados();
+  // The same, with the module reading its configuration through pEnv
+  // (which must outlive the module).
+  [[nodiscard]] std::unique_ptr<TDMBancoDeDados> FRetornaBancoDeDados(port::IEnv& pEnv);
 };
 
 // Process-wide, set once at start-up and never changed.
