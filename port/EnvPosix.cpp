@@ -1,0 +1,198 @@
+// The real IEnv over POSIX. Every call is a thin wrapper around one or two
+// system calls; nothing here decides what to write.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+#include <random>
+
+#include "port/Env.h"
+
+extern char** environ;
+
+namespace port {
+
+namespace {
+
+// Writes all of pData to pFd, resuming after signals and short writes.
+bool FWriteAll(int pFd, std::string_view pData) {
+  while (!pData.empty()) {
+    const ssize_t vWritten = ::write(pFd, pData.data(), pData.size());
+    if (vWritten < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    pData.remove_prefix(static_cast<std::size_t>(vWritten));
+  }
+  return true;
+}
+
+// Holds the descriptor and its flock; closing the descriptor releases the
+// lock, so the destructor is the whole unlock path.
+class TPosixAppendFile final : public IAppendFile {
+ public:
+  explicit TPosixAppendFile(int pFd) : vFd(pFd) {}
+  ~TPosixAppendFile() override { ::close(vFd); }
+  TPosixAppendFile(const TPosixAppendFile&) = delete;
+  TPosixAppendFile& operator=(const TPosixAppendFile&) = delete;
+
+  bool FWrite(std::string_view pData) override { return FWriteAll(vFd, pData); }
+
+ private:
+  int vFd;
+};
+
+class TEnvPosix final : public IEnv {
+ public:
+  std::string FExePath() override {
+    std::string vPath(4096, '\0');
+    const ssize_t vLength = ::readlink("/proc/self/exe", vPath.data(), vPath.size());
+    if (vLength <= 0) return {};
+    vPath.resize(static_cast<std::size_t>(vLength));
+    return vPath;
+  }
+
+  std::vector<std::pair<std::string, std::string>> FEnvironment() override {
+    std::vector<std::pair<std::string, std::string>> vResult;
+    for (char** vEntry = environ; vEntry != nullptr && *vEntry != nullptr; ++vEntry) {
+      const std::string_view vText(*vEntry);
+      const auto vEquals = vText.find('=');
+      if (vEquals == std::string_view::npos) {
+        vResult.emplace_back(std::string(vText), std::string());
+      } else {
+        vResult.emplace_back(std::string(vText.substr(0, vEquals)),
+                             std::string(vText.substr(vEquals + 1)));
+      }
+    }
+    return vResult;
+  }
+
+  std::size_t FReadStdin(char* pBuffer, std::size_t pSize) override {
+    for (;;) {
+      const ssize_t vRead = ::read(0, pBuffer, pSize);
+      if (vRead < 0 && errno == EINTR) continue;
+      return vRead < 0 ? 0 : static_cast<std::size_t>(vRead);
+    }
+  }
+
+  bool FWriteStdout(std::string_view pData) override { return FWriteAll(1, pData); }
+  bool FWriteStderr(std::string_view pData) override { return FWriteAll(2, pData); }
+
+  bool FFileExists(const std::string& pPath) override {
+    struct stat vStat {};
+    return ::stat(pPath.c_str(), &vStat) == 0;
+  }
+
+  std::optional<std::string> FReadFile(const std::string& pPath) override {
+    const int vFd = ::open(pPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (vFd < 0) return std::nullopt;
+    std::string vContent;
+    char vBuffer[8192];
+    for (;;) {
+      const ssize_t vRead = ::read(vFd, vBuffer, sizeof vBuffer);
+      if (vRead < 0 && errno == EINTR) continue;
+      if (vRead < 0) {
+        ::close(vFd);
+        return std::nullopt;
+      }
+      if (vRead == 0) break;
+      vContent.append(vBuffer, static_cast<std::size_t>(vRead));
+    }
+    ::close(vFd);
+    return vContent;
+  }
+
+  bool FForceDirectories(const std::string& pPath) override {
+    if (pPath.empty()) return false;
+    // Walk the path from its root, creating each missing level; a level
+    // that another process creates meanwhile is fine (EEXIST).
+    for (std::size_t vPos = 1; vPos <= pPath.size(); ++vPos) {
+      if (vPos != pPath.size() && pPath[vPos] != '/') continue;
+      const std::string vLevel = pPath.substr(0, vPos);
+      if (::mkdir(vLevel.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    struct stat vStat {};
+    return ::stat(pPath.c_str(), &vStat) == 0 && S_ISDIR(vStat.st_mode);
+  }
+
+  std::unique_ptr<IAppendFile> FOpenAppendLocked(const std::string& pPath) override {
+    // O_APPEND|O_CREAT without O_TRUNC: creating a missing file and
+    // appending to an existing one is one step that never empties it.
+    int vFd;
+    do {
+      vFd = ::open(pPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    } while (vFd < 0 && errno == EINTR);
+    if (vFd < 0) return nullptr;
+    // Never block here: the caller owns the retry policy and its bound.
+    if (::flock(vFd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(vFd);
+      return nullptr;
+    }
+    return std::make_unique<TPosixAppendFile>(vFd);
+  }
+
+  TDateTime FNow() override {
+    timespec vNow {};
+    ::clock_gettime(CLOCK_REALTIME, &vNow);
+    std::tm vLocal {};
+    ::localtime_r(&vNow.tv_sec, &vLocal);
+    TDateTime vResult;
+    vResult.vYear = vLocal.tm_year + 1900;
+    vResult.vMonth = vLocal.tm_mon + 1;
+    vResult.vDay = vLocal.tm_mday;
+    vResult.vHour = vLocal.tm_hour;
+    vResult.vMinute = vLocal.tm_min;
+    vResult.vSecond = vLocal.tm_sec;
+    vResult.vMillisecond = static_cast<int>(vNow.tv_nsec / 1000000);
+    return vResult;
+  }
+
+  void PSleepMs(int pMilliseconds) override {
+    if (pMilliseconds <= 0) return;
+    timespec vRemaining{pMilliseconds / 1000, static_cast<long>(pMilliseconds % 1000) * 1000000L};
+    while (::nanosleep(&vRemaining, &vRemaining) != 0 && errno == EINTR) {
+    }
+  }
+
+  int FRandomRange(int pLow, int pHigh) override {
+    if (pHigh <= pLow) return pLow;
+    std::lock_guard vGuard(vGeneratorLock);
+    return std::uniform_int_distribution<int>(pLow, pHigh)(FGenerator());
+  }
+
+  std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
+
+ private:
+  // Seeded on first use from the clock and the process id, so that
+  // concurrent processes retrying on the same file do not pause in step.
+  std::minstd_rand& FGenerator() {
+    if (!vSeeded) {
+      timespec vNow {};
+      ::clock_gettime(CLOCK_MONOTONIC, &vNow);
+      vGenerator.seed(static_cast<std::uint32_t>(vNow.tv_nsec) ^
+                      (static_cast<std::uint32_t>(::getpid()) << 16));
+      vSeeded = true;
+    }
+    return vGenerator;
+  }
+
+  std::mutex vGeneratorLock;
+  std::minstd_rand vGenerator;
+  bool vSeeded = false;
+};
+
+}  // namespace
+
+IEnv& FDefaultEnv() {
+  // Deliberately never freed: the trace log may still write its finish
+  // banner while static objects are being destroyed at exit.
+  static TEnvPosix* const vEnv = new TEnvPosix();
+  return *vEnv;
+}
+
+}  // namespace port

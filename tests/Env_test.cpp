@@ -1,0 +1,169 @@
+// The platform layer: path helpers, exception class names, the locale's
+// decimal separator, and the real env's files, locks and process facts.
+#include "port/Env.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include "port/Exception.h"
+
+namespace {
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string vTemplate = (std::filesystem::temp_directory_path() / "velmora-env-XXXXXX").string();
+    vPath = ::mkdtemp(vTemplate.data());
+  }
+  ~TTempDir() { std::filesystem::remove_all(vPath); }
+  std::string vPath;
+};
+
+// Runs pBody in a child process and returns its exit code, so that
+// process-wide state (environment, cached locale) stays out of this one.
+int FInChild(const std::function<int()>& pBody) {
+  const pid_t vChild = ::fork();
+  if (vChild == 0) ::_exit(pBody());
+  int vStatus = 0;
+  ::waitpid(vChild, &vStatus, 0);
+  return WIFEXITED(vStatus) ? WEXITSTATUS(vStatus) : -1;
+}
+
+TEST(Env, PathHelpers) {
+  struct TCase {
+    std::string vPath, vName, vDirectory, vWithoutExt;
+  };
+  const TCase vCases[] = {
+      {"/x/velmora.cgi", "velmora", "/x/", "/x/velmora"},
+      {"/srv/a.b/service.tar.gz", "service.tar", "/srv/a.b/", "/srv/a.b/service.tar"},
+      {"/srv/a.b/plain", "plain", "/srv/a.b/", "/srv/a.b/plain"},
+      {"velmora.cgi", "velmora", "", "velmora"},
+      {"/dir/", "", "/dir/", "/dir/"},
+  };
+  for (const auto& vCase : vCases) {
+    EXPECT_EQ(port::FFileNameWithoutExtension(vCase.vPath), vCase.vName) << vCase.vPath;
+    EXPECT_EQ(port::FExtractFilePath(vCase.vPath), vCase.vDirectory) << vCase.vPath;
+    EXPECT_EQ(port::FChangeFileExtEmpty(vCase.vPath), vCase.vWithoutExt) << vCase.vPath;
+  }
+}
+
+TEST(Env, ExceptionClassNames) {
+  class EDatabaseError : public port::Exception {
+   public:
+    using port::Exception::Exception;
+    const char* FClassName() const noexcept override { return "EDatabaseError"; }
+  };
+  EXPECT_EQ(port::FExceptionClassName(EDatabaseError("x")), "EDatabaseError");
+  EXPECT_EQ(port::FExceptionClassName(port::Exception("x")), "Exception");
+  EXPECT_EQ(port::FExceptionClassName(std::out_of_range("x")), "std::out_of_range");
+  const std::exception& vBase = std::invalid_argument("x");
+  EXPECT_EQ(port::FExceptionClassName(vBase), "std::invalid_argument");
+}
+
+TEST(Env, DecimalSeparatorFollowsTheNamedLocale) {
+  // Builds a pt_BR locale in a private directory where the tools allow it.
+  TTempDir vLocales;
+  const std::string vBuild = "localedef -i pt_BR -f UTF-8 " + vLocales.vPath + "/pt_BR.UTF-8 >/dev/null 2>&1";
+  const bool vHaveBrazil = std::system(vBuild.c_str()) == 0;
+
+  struct TCase {
+    const char* vVariable;
+    const char* vValue;
+    char vExpected;
+  };
+  std::vector<TCase> vCases = {
+      {nullptr, nullptr, '.'},
+      {"LANG", "C", '.'},
+      {"LC_ALL", "xx_NOWHERE.UTF-8", '.'},
+  };
+  if (vHaveBrazil) {
+    vCases.push_back({"LC_ALL", "pt_BR.UTF-8", ','});
+    vCases.push_back({"LC_NUMERIC", "pt_BR.UTF-8", ','});
+    vCases.push_back({"LANG", "pt_BR.UTF-8", ','});
+  }
+  for (const auto& vCase : vCases) {
+    const int vResult = FInChild([&] {
+      for (const char* vName : {"LC_ALL", "LC_NUMERIC", "LANG"}) ::unsetenv(vName);
+      ::setenv("LOCPATH", vLocales.vPath.c_str(), 1);
+      if (vCase.vVariable != nullptr) ::setenv(vCase.vVariable, vCase.vValue, 1);
+      const char vFirst = port::FDecimalSeparator();
+      // Read once: changing the environment later changes nothing, and the
+      // global locale is left as it was.
+      ::setenv("LC_ALL", "C", 1);
+      if (port::FDecimalSeparator() != vFirst) return 2;
+      if (std::locale().name() != "C") return 3;
+      return vFirst == vCase.vExpected ? 0 : 1;
+    });
+    EXPECT_EQ(vResult, 0) << (vCase.vValue ? vCase.vValue : "(none)");
+  }
+  if (!vHaveBrazil) GTEST_SKIP() << "localedef cannot build pt_BR here";
+}
+
+TEST(EnvPosix, AppendLockedCreatesAppendsAndRefusesASecondWriter) {
+  TTempDir vDir;
+  port::IEnv& vEnv = port::FDefaultEnv();
+  const std::string vLogDir = vDir.vPath + "/a/b/log/";
+  EXPECT_FALSE(vEnv.FFileExists(vLogDir));
+  ASSERT_TRUE(vEnv.FForceDirectories(vLogDir));
+  EXPECT_TRUE(vEnv.FForceDirectories(vLogDir)) << "an existing directory is fine";
+  EXPECT_TRUE(vEnv.FFileExists(vLogDir));
+
+  const std::string vPath = vLogDir + "f.txt";
+  EXPECT_FALSE(vEnv.FReadFile(vPath).has_value());
+  {
+    auto vFirst = vEnv.FOpenAppendLocked(vPath);
+    ASSERT_NE(vFirst, nullptr);
+    EXPECT_TRUE(vFirst->FWrite("um\r\n"));
+    // Another process is refused while the lock is held, at once.
+    EXPECT_EQ(FInChild([&] { return vEnv.FOpenAppendLocked(vPath) == nullptr ? 0 : 1; }), 0);
+    // Readers are not.
+    EXPECT_EQ(vEnv.FReadFile(vPath).value_or(""), "um\r\n");
+  }
+  EXPECT_EQ(FInChild([&] {
+              auto vSecond = port::FDefaultEnv().FOpenAppendLocked(vPath);
+              return vSecond && vSecond->FWrite(std::string(100000, 'z')) ? 0 : 1;
+            }),
+            0);
+  // Opening again appends, never truncates.
+  auto vThird = vEnv.FOpenAppendLocked(vPath);
+  ASSERT_NE(vThird, nullptr);
+  EXPECT_TRUE(vThird->FWrite("tres"));
+  EXPECT_EQ(vEnv.FReadFile(vPath).value_or(""), "um\r\n" + std::string(100000, 'z') + "tres");
+
+  EXPECT_EQ(vEnv.FOpenAppendLocked(vDir.vPath + "/missing/f.txt"), nullptr);
+  EXPECT_FALSE(vEnv.FForceDirectories(vPath + "/under-a-file"));
+}
+
+TEST(EnvPosix, ProcessFacts) {
+  port::IEnv& vEnv = port::FDefaultEnv();
+  EXPECT_EQ(port::FFileNameWithoutExtension(vEnv.FExePath()), "Env_test");
+  EXPECT_EQ(vEnv.FExePath().front(), '/');
+
+  ::setenv("VELMORA_ENV_TEST", "a=b", 1);
+  const auto vEnvironment = vEnv.FEnvironment();
+  EXPECT_NE(std::find(vEnvironment.begin(), vEnvironment.end(),
+                      std::make_pair(std::string("VELMORA_ENV_TEST"), std::string("a=b"))),
+            vEnvironment.end());
+
+  EXPECT_EQ(vEnv.FThreadId(), static_cast<std::uint32_t>(::getpid())) << "main thread id is the pid";
+  bool vSeen[17] = {};
+  for (int vDraw = 0; vDraw < 2000; ++vDraw) {
+    const int vValue = vEnv.FRandomRange(1, 16);
+    ASSERT_TRUE(vValue >= 1 && vValue <= 16) << vValue;
+    vSeen[vValue] = true;
+  }
+  for (int vValue = 1; vValue <= 16; ++vValue) EXPECT_TRUE(vSeen[vValue]) << vValue;
+
+  const port::TDateTime vNow = vEnv.FNow();
+  EXPECT_GE(vNow.vYear, 2024);
+  EXPECT_TRUE(vNow.vMonth >= 1 && vNow.vMonth <= 12 && vNow.vDay >= 1 && vNow.vDay <= 31);
+  EXPECT_TRUE(vNow.vMillisecond >= 0 && vNow.vMillisecond < 1000);
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+velmora_test(Env LIBS velmora_port)

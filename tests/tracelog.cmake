@@ -1,0 +1,1 @@
+velmora_test(LogNFe LIBS velmora_tracelog)

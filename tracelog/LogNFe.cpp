@@ -1,0 +1,235 @@
+// The trace log: file naming, line layout, the open-lock-write-close of each
+// line with its bounded retries, exception entries with their stack
+// listing, and the process-wide instance.
+#include "tracelog/LogNFe.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "port/Env.h"
+#include "port/Exception.h"
+#include "port/StackTrace.h"
+
+namespace tracelog {
+
+namespace {
+
+// The file is 8-bit text in the host code page (Windows-1252): the accented
+// letters are written as their single bytes.
+constexpr std::string_view cLogIniciado = "**** Log iniciado ****";
+constexpr std::string_view cLogFinalizado = "**** Log finalizado ****";
+constexpr std::string_view cTraceDesabilitado = "Trace desabilitado.";
+constexpr std::string_view cExcecao = "Exce\xE7\xE3o ";  // "Exceção %s: %s"
+constexpr std::string_view cErroPilha = "Erro ao analisar a pilha: ";
+constexpr const char* cSelf = "TLog";
+
+constexpr int cOpenAttempts = 16;
+constexpr int cMinPauseMs = 1;
+constexpr int cMaxPauseMs = 16;
+constexpr std::size_t cSenderWidth = 32;
+constexpr std::size_t cListingIndent = 74;
+
+std::string_view FNivelTexto(TNivelLog pLevel) {
+  switch (pLevel) {
+    case TNivelLog::DEBUG: return "DEBUG ";
+    case TNivelLog::INFO: return "INFO  ";
+    case TNivelLog::ALERTA: return "ALERTA";
+    case TNivelLog::ERRO: return "ERRO  ";
+  }
+  return "ERRO  ";
+}
+
+// Appends pValue zero-filled to pWidth digits.
+void PAppendNumber(std::string& pText, int pValue, int pWidth) {
+  char vDigits[16];
+  const auto vEnd = std::to_chars(vDigits, vDigits + sizeof vDigits, pValue < 0 ? 0 : pValue).ptr;
+  const int vCount = static_cast<int>(vEnd - vDigits);
+  if (vCount < pWidth) pText.append(static_cast<std::size_t>(pWidth - vCount), '0');
+  pText.append(vDigits, vEnd);
+}
+
+std::string FComposeLine(const port::TDateTime& pNow, std::uint32_t pThreadId, TNivelLog pLevel,
+                         TSender pSender, std::string_view pMessage) {
+  // "%s %s %s : [%s] %s" + CR LF
+  std::string vLine;
+  vLine.reserve(76 + pMessage.size());
+  PAppendNumber(vLine, pNow.vYear, 4);
+  vLine += '-';
+  PAppendNumber(vLine, pNow.vMonth, 2);
+  vLine += '-';
+  PAppendNumber(vLine, pNow.vDay, 2);
+  vLine += ' ';
+  PAppendNumber(vLine, pNow.vHour, 2);
+  vLine += ':';
+  PAppendNumber(vLine, pNow.vMinute, 2);
+  vLine += ':';
+  PAppendNumber(vLine, pNow.vSecond, 2);
+  vLine += ' ';
+  char vThread[16];
+  std::snprintf(vThread, sizeof vThread, "%08X", static_cast<unsigned>(pThreadId));
+  vLine += vThread;
+  vLine += ' ';
+  vLine += FNivelTexto(pLevel);
+  vLine += " : [";
+  if (pSender == nullptr) {
+    vLine += '*';
+  } else {
+    const std::string_view vName(pSender);
+    vLine += vName;
+    if (vName.size() < cSenderWidth) vLine.append(cSenderWidth - vName.size(), ' ');
+  }
+  vLine += "] ";
+  vLine += pMessage;
+  vLine += "\r\n";
+  return vLine;
+}
+
+}  // namespace
+
+TLog::TLog(port::IEnv& pEnv, const std::string& pName, const std::string& pSwitch) : vEnv(pEnv) {
+  // A log that cannot even name its file stays silent rather than fail
+  // the process that creates it.
+  try {
+    const std::string vExePath = vEnv.FExePath();
+    const std::string vName = pName.empty() ? port::FFileNameWithoutExtension(vExePath) : pName;
+    const std::string vDirectory = port::FExtractFilePath(vExePath) + "log/";
+    // The date is fixed here: a process that runs past midnight keeps
+    // writing into the file of the day it started.
+    const port::TDateTime vToday = vEnv.FNow();
+    std::string vDate;
+    PAppendNumber(vDate, vToday.vYear, 4);
+    PAppendNumber(vDate, vToday.vMonth, 2);
+    PAppendNumber(vDate, vToday.vDay, 2);
+    vFileName = vDirectory + "Log" + vName + vDate + ".txt";
+    if (!vEnv.FFileExists(vDirectory)) {
+      // A failure shows later as lines that cannot be opened and are dropped.
+      (void)vEnv.FForceDirectories(vDirectory);
+    }
+  } catch (...) {
+  }
+  vTrace = true;
+  vEnabled = pSwitch == "S";
+  Info(cSelf, cLogIniciado);
+  // Only an enabled log can ever list a stack, so only it pays for the
+  // recording of every throw.
+  if (vEnabled) port::PStartStackRecording();
+}
+
+TLog::~TLog() {
+  if (vEnabled) port::PStopStackRecording();
+  Info(cSelf, cLogFinalizado);
+}
+
+void TLog::Info(TSender pSender, std::string_view pMessage) noexcept {
+  PWriteLine(TNivelLog::INFO, pSender, pMessage);
+}
+
+void TLog::Erro(TSender pSender, std::string_view pMessage) noexcept {
+  PWriteLine(TNivelLog::ERRO, pSender, pMessage);
+}
+
+void TLog::Excecao(TSender pSender, const std::exception& pException) noexcept {
+  // A disabled log writes nothing, so it need not read the stack at all.
+  if (!vEnabled) return;
+  try {
+    std::string vEntry(cExcecao);
+    vEntry += port::FExceptionClassName(pException);
+    vEntry += ": ";
+    vEntry += pException.what();
+
+    // Built before the lock is taken: symbolising may take a while.
+    std::string vListing;
+    if (vTrace) {
+      try {
+        const std::vector<void*> vFrames = port::FRecordedStack(pException);
+        if (!vFrames.empty()) {
+          for (const std::string& vFrame : port::FSymbolize(vFrames)) {
+            vListing.append(cListingIndent, ' ');
+            vListing += vFrame;
+            vListing += "\r\n";
+          }
+        }
+      } catch (const std::exception& vFailure) {
+        vListing.clear();
+        std::string vMessage(cErroPilha);
+        vMessage += vFailure.what();
+        Erro(cSelf, vMessage);
+      }
+    }
+    if (!vListing.empty()) {
+      vEntry += "\r\n";
+      vEntry += vListing;
+    }
+    Erro(pSender, vEntry);
+  } catch (...) {
+    // Out of memory while composing: the entry is lost, the caller is not told.
+  }
+}
+
+void TLog::PSetTrace(bool pValue) noexcept {
+  if (vTrace && !pValue) {
+    Info(cSelf, cTraceDesabilitado);
+  }
+  vTrace = pValue;
+}
+
+void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessage) noexcept {
+  try {
+    std::lock_guard vGuard(vLock);
+    if (!vEnabled) return;
+    std::unique_ptr<port::IAppendFile> vFile;
+    for (int vAttempt = 0; vAttempt < cOpenAttempts && !vFile; ++vAttempt) {
+      vFile = vEnv.FOpenAppendLocked(vFileName);
+      if (!vFile) vEnv.PSleepMs(vEnv.FRandomRange(cMinPauseMs, cMaxPauseMs));
+    }
+    if (!vFile) return;
+    // One write per line while the lock is held; the file is closed (and
+    // unlocked) when vFile goes out of scope, also when composing fails.
+    (void)vFile->FWrite(FComposeLine(vEnv.FNow(), vEnv.FThreadId(), pLevel, pSender, pMessage));
+  } catch (...) {
+    // Every failure of the log is swallowed: the line is lost.
+  }
+}
+
+// The process-wide log. Plain statics with constant initialisation: nothing
+// runs at start-up; the log is made on first use.
+namespace {
+
+std::mutex vProcessLock;
+std::unique_ptr<TLog> vProcessLog;
+port::IEnv* vProcessEnv = nullptr;
+
+TLog& FCreateLocked(const std::string& pName, const std::string& pSwitch) {
+  if (!vProcessLog) {
+    vProcessLog = std::make_unique<TLog>(vProcessEnv ? *vProcessEnv : port::FDefaultEnv(), pName, pSwitch);
+  }
+  return *vProcessLog;
+}
+
+}  // namespace
+
+TLog& FRetornaLog() {
+  std::lock_guard vGuard(vProcessLock);
+  return FCreateLocked(std::string(), "N");
+}
+
+void PCriaLog(const std::string& pName, const std::string& pSwitch) {
+  std::lock_guard vGuard(vProcessLock);
+  (void)FCreateLocked(pName, pSwitch);
+}
+
+void PLiberaLog() noexcept {
+  std::unique_ptr<TLog> vLog;
+  {
+    std::lock_guard vGuard(vProcessLock);
+    vLog = std::move(vProcessLog);
+  }
+  // Destroyed outside the lock: its finish banner must not hold it.
+}
+
+void PSetLogEnv(port::IEnv& pEnv) noexcept {
+  std::lock_guard vGuard(vProcessLock);
+  vProcessEnv = &pEnv;
+}
+
+}  // namespace tracelog
