@@ -1,11 +1,15 @@
 #include "host/HTTPSoapDispatcher.h"
 
+#include "host/ServiceInfoPage.h"
 #include "host/WebResponse.h"
 #include "soap/SoapHttpHandler.h"
+#include "soap/WSDLGenerator.h"
 
 namespace host {
 
 bool THTTPSoapDispatcher::FDispatchRequest(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse) {
+  // A WSDL asked for over SOAP names this request's address as its port.
+  soap::PSetServiceBaseUrl(FBaseUrl(pRequest));
   // "SOAPAction" is answered from the HTTP_SOAPACTION variable by the
   // request's lookup rule.
   soap::TSoapHttpAnswer vAnswer = soap::FHandleSoapRequest(pRequest.PathInfo(), pRequest.ContentType(),

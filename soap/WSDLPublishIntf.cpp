@@ -1,6 +1,6 @@
 #include "soap/WSDLPublishIntf.h"
 
-#include "port/Exception.h"
+#include "soap/WSDLGenerator.h"
 
 namespace soap {
 
@@ -16,9 +16,9 @@ TDocumentHandler& FXSDHandler() {
   return vHandler;
 }
 
-std::string FCall(const TDocumentHandler& pHandler, const std::string& pName) {
-  if (!pHandler) throw port::Exception(cWSDLNotAvailable);
-  return pHandler(pName);
+std::string FCall(const TDocumentHandler& pHandler, const std::string& pName,
+                  std::string (*pGenerator)(const std::string&)) {
+  return pHandler ? pHandler(pName) : pGenerator(pName);
 }
 
 }  // namespace
@@ -29,12 +29,14 @@ std::vector<std::string> TWSDLPublish::GetPortTypeList() {
   return vOut;
 }
 
-std::string TWSDLPublish::GetWSDLForPortType(const std::string& PortType) { return FCall(FWSDLHandler(), PortType); }
+std::string TWSDLPublish::GetWSDLForPortType(const std::string& PortType) {
+  return FCall(FWSDLHandler(), PortType, &FWSDLForPortType);
+}
 
-std::vector<std::string> TWSDLPublish::GetTypeSystemsList() { return FRemClassRegistry().FNamespaces(); }
+std::vector<std::string> TWSDLPublish::GetTypeSystemsList() { return FTypeSystems(); }
 
 std::string TWSDLPublish::GetXSDForTypeSystem(const std::string& TypeSystem) {
-  return FCall(FXSDHandler(), TypeSystem);
+  return FCall(FXSDHandler(), TypeSystem, &FGenerateXSD);
 }
 
 void PSetWSDLForPortTypeHandler(TDocumentHandler pHandler) { FWSDLHandler() = std::move(pHandler); }

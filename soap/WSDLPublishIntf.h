@@ -1,11 +1,10 @@
 // The service's self-description interface IWSDLPublish and its
 // implementation TWSDLPublish, reachable through SOAP like IVelmora.
 //
-// GetPortTypeList and GetTypeSystemsList answer from the registries. The two
-// document operations call the generators installed with
-// PSetWSDLForPortTypeHandler / PSetXSDForTypeSystemHandler (the WSDL unit
-// installs them at start-up); until then they fail with a clear message,
-// which the invoker answers as a fault.
+// All four operations answer from the registries: the interface names, the
+// WSDL of one interface (soap/WSDLGenerator.h), the type namespaces and the
+// schema of one of them. A failure (an unknown name) is raised and answered
+// by the invoker as a fault with its message.
 #pragma once
 
 #include <functional>
@@ -15,8 +14,6 @@
 #include "soap/InvokeRegistry.h"
 
 namespace soap {
-
-inline constexpr const char* cWSDLNotAvailable = "WSDL generation is not available yet";
 
 class IWSDLPublish : public IInvokable {
  public:
@@ -31,13 +28,14 @@ class TWSDLPublish : public IWSDLPublish {
   // Every registered interface name, in registration order.
   std::vector<std::string> GetPortTypeList() override;
   std::string GetWSDLForPortType(const std::string& PortType) override;
-  // The distinct namespaces of the registered types.
+  // The distinct namespaces the registered types are described under.
   std::vector<std::string> GetTypeSystemsList() override;
   std::string GetXSDForTypeSystem(const std::string& TypeSystem) override;
 };
 
-// Text in and out is UTF-8 (wide strings); a handler may throw, the caller
-// gets a fault with its message.
+// Replace the generator behind GetWSDLForPortType / GetXSDForTypeSystem
+// (an empty handler restores it). Text in and out is UTF-8 (wide strings);
+// a handler may throw, the caller gets a fault with its message.
 using TDocumentHandler = std::function<std::string(const std::string& pName)>;
 void PSetWSDLForPortTypeHandler(TDocumentHandler pHandler);
 void PSetXSDForTypeSystemHandler(TDocumentHandler pHandler);

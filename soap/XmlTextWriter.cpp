@@ -1,0 +1,102 @@
+#include "soap/XmlTextWriter.h"
+
+#include "soap/CodePage.h"
+
+namespace soap {
+
+namespace {
+
+// XML 1.0 Char production.
+bool FXmlChar(long pCode) {
+  return pCode == 0x9 || pCode == 0xA || pCode == 0xD || (pCode >= 0x20 && pCode <= 0xD7FF) ||
+         (pCode >= 0xE000 && pCode <= 0xFFFD) || (pCode >= 0x10000 && pCode <= 0x10FFFF);
+}
+
+std::string FEscape(std::string_view pUtf8, bool pAttribute) {
+  std::string vOut;
+  vOut.reserve(pUtf8.size());
+  std::size_t vPos = 0;
+  while (vPos < pUtf8.size()) {
+    const long vCode = FNextUtf8(pUtf8, vPos);
+    if (vCode < 0 || !FXmlChar(vCode)) {
+      vOut += '?';
+      continue;
+    }
+    switch (vCode) {
+      case '&': vOut += "&amp;"; break;
+      case '<': vOut += "&lt;"; break;
+      case '>': vOut += "&gt;"; break;
+      // A literal CR would be folded by any reader; tab and LF inside an
+      // attribute would be normalised to blanks.
+      case '\r': vOut += "&#xD;"; break;
+      case '"': vOut += pAttribute ? "&quot;" : "\""; break;
+      case '\t': vOut += pAttribute ? "&#x9;" : "\t"; break;
+      case '\n': vOut += pAttribute ? "&#xA;" : "\n"; break;
+      default: PAppendUtf8(vOut, static_cast<unsigned long>(vCode));
+    }
+  }
+  return vOut;
+}
+
+}  // namespace
+
+std::string FXmlEscapeText(std::string_view pUtf8) { return FEscape(pUtf8, false); }
+std::string FXmlEscapeAttr(std::string_view pUtf8) { return FEscape(pUtf8, true); }
+
+TXmlNode& TXmlNode::FAdd(std::string pName) {
+  vChildren.push_back(std::make_unique<TXmlNode>(std::move(pName)));
+  return *vChildren.back();
+}
+
+TXmlNode& TXmlNode::FAttr(std::string pName, std::string pValue) {
+  vAttributes.emplace_back(std::move(pName), std::move(pValue));
+  return *this;
+}
+
+TXmlNode& TXmlNode::FText(std::string pValue) {
+  vText = std::move(pValue);
+  return *this;
+}
+
+bool TXmlNode::FHasAttr(std::string_view pName) const {
+  for (const auto& [vKey, vValue] : vAttributes) {
+    if (vKey == pName) return true;
+  }
+  return false;
+}
+
+void TXmlNode::PWrite(std::string& pOut, int pLevel) const {
+  pOut.append(static_cast<std::size_t>(pLevel) * 2, ' ');
+  pOut += '<';
+  pOut += vName;
+  for (const auto& [vKey, vValue] : vAttributes) {
+    pOut += ' ';
+    pOut += vKey;
+    pOut += "=\"";
+    pOut += FXmlEscapeAttr(vValue);
+    pOut += '"';
+  }
+  if (vChildren.empty()) {
+    if (vText.empty()) {
+      pOut += "/>\n";
+    } else {
+      pOut += '>';
+      pOut += FXmlEscapeText(vText);
+      pOut += "</" + vName + ">\n";
+    }
+    return;
+  }
+  pOut += ">\n";
+  for (const auto& vChild : vChildren) vChild->PWrite(pOut, pLevel + 1);
+  pOut.append(static_cast<std::size_t>(pLevel) * 2, ' ');
+  pOut += "</" + vName + ">\n";
+}
+
+std::string FXmlDocumentText(const TXmlNode& pRoot) {
+  std::string vOut = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+  pRoot.PWrite(vOut, 0);
+  vOut.pop_back();  // the last line break; whoever sends the text ends the line
+  return vOut;
+}
+
+}  // namespace soap

@@ -1,0 +1,54 @@
+// A small element tree for the documents the service describes itself with
+// (WSDL, schema, WS-Inspection) and its writer: an XML declaration, then
+// one element per line, indented by two blanks per nesting level, UTF-8.
+//
+// Attributes keep the order they were added in, which the WSDL's document
+// element depends on. Names are written as given (callers use fixed ASCII
+// names); attribute values and text are UTF-8 and always escaped, and
+// characters XML 1.0 cannot carry (or bytes that are not UTF-8) become "?".
+//
+// A node owns its children; references returned by FAdd stay valid while
+// the root lives.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace soap {
+
+class TXmlNode {
+ public:
+  explicit TXmlNode(std::string pName) : vName(std::move(pName)) {}
+
+  // Appends a child element and returns it.
+  TXmlNode& FAdd(std::string pName);
+  // Appends an attribute (UTF-8 value) and returns this node.
+  TXmlNode& FAttr(std::string pName, std::string pValue);
+  // Sets the element's text (UTF-8); used for elements without children.
+  TXmlNode& FText(std::string pValue);
+
+  [[nodiscard]] const std::string& FName() const noexcept { return vName; }
+  [[nodiscard]] bool FHasAttr(std::string_view pName) const;
+
+  // The element and everything below it, starting at pLevel.
+  void PWrite(std::string& pOut, int pLevel) const;
+
+ private:
+  std::string vName;
+  std::vector<std::pair<std::string, std::string>> vAttributes;
+  std::string vText;
+  std::vector<std::unique_ptr<TXmlNode>> vChildren;
+};
+
+// "<?xml version="1.0" encoding="utf-8"?>", a line break, then pRoot.
+[[nodiscard]] std::string FXmlDocumentText(const TXmlNode& pRoot);
+
+// Escaping as the writer does it: for character data ("&", "<", ">", CR)
+// and for double-quoted attribute values (also '"', tab and LF).
+[[nodiscard]] std::string FXmlEscapeText(std::string_view pUtf8);
+[[nodiscard]] std::string FXmlEscapeAttr(std::string_view pUtf8);
+
+}  // namespace soap
