@@ -10,9 +10,13 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <cctype>
 #include <ctime>
+#include <mutex>
+#include <thread>
 
 namespace data {
 
@@ -23,6 +27,77 @@ namespace {
 // rather than a hung request.
 constexpr int cLockTimeoutSeconds = 5;
 constexpr int cConnectTimeoutSeconds = 5;
+// Once attached, the client library waits for the server's reply without
+// any limit: a server host that freezes or vanishes in the middle of a
+// statement would hang the request until the web server kills it. A call
+// that has waited this long (the lock wait plus a margin) is cut off.
+constexpr int cCallLimitSeconds = 8;
+
+// Cuts off a client call that waits too long: aborting the attachment from
+// the client side (fb_cancel_abort) closes its connection, the waiting call
+// returns with an error, and the operation answers as for any database
+// failure. One instance per process with its own thread, created on first
+// use and deliberately never freed, so it never runs into static
+// destruction at exit. Calls nest (a release inside a prepare); the limit
+// runs from the outermost one.
+class TCallWatchdog {
+ public:
+  static TCallWatchdog& FInstance() {
+    static TCallWatchdog* vInstance = new TCallWatchdog();
+    return *vInstance;
+  }
+
+  void PEnter(isc_db_handle pDb) {
+    std::lock_guard<std::mutex> vGuard(vLock);
+    if (vDepth++ == 0) {
+      vDb = pDb;
+      vFired = false;
+      vDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(cCallLimitSeconds);
+      vWake.notify_one();
+    }
+  }
+  void PLeave() noexcept {
+    std::lock_guard<std::mutex> vGuard(vLock);
+    if (vDepth > 0 && --vDepth == 0) vDb = 0;
+  }
+
+ private:
+  TCallWatchdog() { std::thread([this] { PRun(); }).detach(); }
+
+  [[noreturn]] void PRun() {
+    std::unique_lock<std::mutex> vGuard(vLock);
+    while (true) {
+      if (vDepth == 0 || vFired) {
+        vWake.wait(vGuard);
+        continue;
+      }
+      const auto vWatched = vDeadline;
+      vWake.wait_until(vGuard, vWatched);
+      if (vDepth > 0 && !vFired && vDeadline == vWatched && std::chrono::steady_clock::now() >= vWatched) {
+        isc_db_handle vHandle = vDb;
+        ISC_STATUS_ARRAY vStatus;
+        if (vHandle != 0) fb_cancel_operation(vStatus, &vHandle, fb_cancel_abort);
+        vFired = true;  // once per call
+      }
+    }
+  }
+
+  std::mutex vLock;
+  std::condition_variable vWake;
+  int vDepth = 0;
+  bool vFired = false;
+  isc_db_handle vDb = 0;
+  std::chrono::steady_clock::time_point vDeadline;
+};
+
+// Marks one client call on pDb for the watchdog while it runs.
+class TCallBound {
+ public:
+  explicit TCallBound(isc_db_handle pDb) { TCallWatchdog::FInstance().PEnter(pDb); }
+  ~TCallBound() { TCallWatchdog::FInstance().PLeave(); }
+  TCallBound(const TCallBound&) = delete;
+  TCallBound& operator=(const TCallBound&) = delete;
+};
 
 // The database's message for a status vector, one line per entry.
 std::string FStatusMessage(const ISC_STATUS* pStatus) {
@@ -96,6 +171,7 @@ struct TSQLConnection::TAttachment {
   isc_db_handle vDb = 0;
   ~TAttachment() {
     if (vDb) {
+      const TCallBound vBound(vDb);
       ISC_STATUS_ARRAY vStatus;
       isc_detach_database(vStatus, &vDb);
     }
@@ -110,15 +186,18 @@ struct TSQLStatement::THandles {
   std::vector<std::unique_ptr<char[]>> vBuffers;
   std::vector<short> vIndicators;
   bool vCursorOpen = false;
+  isc_db_handle vDb = 0;  // the attachment the handles belong to
 
   void PRollback() noexcept {
     if (vTr) {
+      const TCallBound vBound(vDb);
       ISC_STATUS_ARRAY vStatus;
       if (isc_rollback_transaction(vStatus, &vTr)) vTr = 0;
     }
   }
   void PCloseCursor() noexcept {
     if (vCursorOpen) {
+      const TCallBound vBound(vDb);
       ISC_STATUS_ARRAY vStatus;
       isc_dsql_free_statement(vStatus, &vStmt, DSQL_close);
       vCursorOpen = false;
@@ -127,6 +206,7 @@ struct TSQLStatement::THandles {
   void PDrop() noexcept {
     PCloseCursor();
     if (vStmt) {
+      const TCallBound vBound(vDb);
       ISC_STATUS_ARRAY vStatus;
       isc_dsql_free_statement(vStatus, &vStmt, DSQL_drop);
       vStmt = 0;
@@ -240,6 +320,8 @@ void TSQLStatement::PRelease() noexcept {
 void TSQLStatement::PPrepare(const std::string& pSQL) {
   THandles& h = *vHandles;
   TSQLConnection::TAttachment& vAttachment = vConnection.FAttachment();
+  h.vDb = vAttachment.vDb;
+  const TCallBound vBound(h.vDb);
   ISC_STATUS_ARRAY vStatus;
   if (!h.vTr) {
     const std::string vTpb = FTpb();
@@ -311,6 +393,7 @@ void TSQLStatement::PExecute(const std::string& pSQL, const TParamValues& pValue
     }
     v.sqlind = &vNullFlags[i];
   }
+  const TCallBound vBound(h.vDb);
   ISC_STATUS_ARRAY vStatus;
   isc_dsql_execute(vStatus, &h.vTr, &h.vStmt, SQLDA_VERSION1, pValues.empty() ? nullptr : vIn.vDa);
   PCheck(vStatus, pSQL);
@@ -335,6 +418,7 @@ void TSQLStatement::PExec(const std::string& pSQL, const TParamValues& pValues) 
   try {
     PPrepare(pSQL);
     PExecute(pSQL, pValues);
+    const TCallBound vBound(h.vDb);
     ISC_STATUS_ARRAY vStatus;
     isc_commit_transaction(vStatus, &h.vTr);
     PCheck(vStatus, pSQL);
@@ -347,6 +431,7 @@ void TSQLStatement::PExec(const std::string& pSQL, const TParamValues& pValues) 
 namespace {
 
 std::string FReadBlob(isc_db_handle* pDb, isc_tr_handle* pTr, ISC_QUAD pId, const std::string& pSQL) {
+  const TCallBound vBound(*pDb);
   ISC_STATUS_ARRAY vStatus;
   isc_blob_handle vBlob = 0;
   isc_open_blob2(vStatus, pDb, pTr, &vBlob, &pId, 0, nullptr);
@@ -393,6 +478,7 @@ bool TSQLStatement::FFetch(std::vector<TFieldValue>& pRow) {
   if (!h.vCursorOpen) return false;
   const std::string& vSQL = h.vPreparedSQL;
   ISC_STATUS_ARRAY vStatus;
+  const TCallBound vBound(h.vDb);
   const ISC_STATUS vResult = isc_dsql_fetch(vStatus, &h.vStmt, SQLDA_VERSION1, h.vOut.vDa);
   if (vResult == 100) {
     PClose();
@@ -510,6 +596,7 @@ void TSQLStatement::PClose() noexcept {
   THandles& h = *vHandles;
   h.PCloseCursor();
   if (h.vTr) {
+    const TCallBound vBound(h.vDb);
     ISC_STATUS_ARRAY vStatus;
     // A read that is done has nothing to keep; when the commit fails the
     // transaction is rolled back instead so no handle is left behind.

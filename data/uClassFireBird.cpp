@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <sstream>
 #include <vector>
 
@@ -88,9 +89,14 @@ int FTrataChave(void* pUser, const char* pSecao, const char* pNome, const char* 
   if (!FIgualSemCaixa(pSecao, cSecao)) return 1;
   std::string vValor;
   const std::string_view vToken(pValor);
+  // Only our own tokens are looked up. The parser also splits a line at ":",
+  // so a line without "=" can hand over a value that merely starts with
+  // "\x01"; it reads as empty. Nothing here may throw: the parser is C code.
+  std::size_t vIndice = 0;
   if (!vToken.empty() && vToken[0] == '\x01') {
-    const std::size_t vIndice = std::stoul(std::string(vToken.substr(1)));
-    if (vIndice < vLeitura.vIni->vValores.size()) vValor = vLeitura.vIni->vValores[vIndice];
+    const auto [vFim, vErro] = std::from_chars(vToken.data() + 1, vToken.data() + vToken.size(), vIndice);
+    if (vErro == std::errc() && vFim == vToken.data() + vToken.size() && vIndice < vLeitura.vIni->vValores.size())
+      vValor = vLeitura.vIni->vValores[vIndice];
   }
   // The first occurrence of a key wins.
   auto PGuarda = [&](bool& pLido, std::string& pCampo) {

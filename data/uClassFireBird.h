@@ -21,6 +21,10 @@
 #include "data/uDMBancoDeDados.h"
 #include "port/Env.h"
 
+namespace xmlbind {
+class TXMLConvenioType;
+}
+
 namespace data {
 
 // The configuration of the store database; all empty until the file fills them.
@@ -41,8 +45,21 @@ class TFireBird : public TDMBancoDeDados {
   // Detaches from the database (the connection closes with the module).
   ~TFireBird() override;
 
-  // The five data operations are overridden as they are written; until then
-  // the defaults of TDMBancoDeDados answer.
+  // ---- The five data operations (one source file each:
+  // uClassFireBirdPedidoCabecalho.cpp, uClassFireBirdPedidoItem.cpp,
+  // uClassFireBirdStatusPedido.cpp, uClassFireBirdConvenios.cpp,
+  // uClassFireBirdFinanciamentos.cpp). A null key is the request without a
+  // key object: never dereferenced.
+  [[nodiscard]] std::string FRetornaPedidoCabecalho(const TChavePedido* pChavePedido) override;
+  // Errors of the ParamEcf check go on to the caller.
+  [[nodiscard]] std::string FRetornaPedidoItem(const TChavePedido* pChavePedido) override;
+  // Errors before the update go on to the caller; a failed update is false.
+  [[nodiscard]] bool FAtualizaStatusPedido(const TChavePedido* pChavePedido) override;
+  [[nodiscard]] std::string FRetornaColConvenios(const TChavePedido* pChavePedido) override;
+  [[nodiscard]] std::string FRetornaColFinancimentos(const TChavePedido* pChavePedido) override;
+  // Fills the payment condition of one agreement item (FRetornaColConvenios).
+  void PCondPag(xmlbind::TXMLConvenioType& pConvenio, const std::string& pCodPrazo);
+  // ---- end of the data operations
 
   // The connection, owned by the module.
   std::unique_ptr<TSQLConnection> vConexao;

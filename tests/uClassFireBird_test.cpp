@@ -87,13 +87,14 @@ TEST_F(TFireBirdTest, CompleteFileThroughTheController) {
   vFireBird.PDestroyTSQLQuery(q);
   EXPECT_EQ(q, nullptr);
 
-  // The default operations answer until they are written.
+  // The defaults of the abstract module (TFireBird overrides all five).
+  data::TDMBancoDeDados vPadrao;
   data::TChavePedido vChave;
-  EXPECT_EQ(vModulo->FRetornaPedidoCabecalho(&vChave), "");
-  EXPECT_EQ(vModulo->FRetornaPedidoItem(&vChave), "");
-  EXPECT_TRUE(vModulo->FAtualizaStatusPedido(&vChave));
-  EXPECT_EQ(vModulo->FRetornaColConvenios(nullptr), "");
-  EXPECT_EQ(vModulo->FRetornaColFinancimentos(nullptr), "");
+  EXPECT_EQ(vPadrao.FRetornaPedidoCabecalho(&vChave), "");
+  EXPECT_EQ(vPadrao.FRetornaPedidoItem(&vChave), "");
+  EXPECT_TRUE(vPadrao.FAtualizaStatusPedido(&vChave));
+  EXPECT_EQ(vPadrao.FRetornaColConvenios(nullptr), "");
+  EXPECT_EQ(vPadrao.FRetornaColFinancimentos(nullptr), "");
 }
 
 TEST_F(TFireBirdTest, MissingFileLeavesTwoLinesAndFailsAtTheFirstStatement) {
