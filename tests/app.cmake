@@ -18,3 +18,7 @@ target_compile_definitions(VelmoraCgi_test PRIVATE
 
 velmora_test(Lighttpd LIBS velmora_e2e)
 add_dependencies(Lighttpd_test velmora.cgi)
+
+# A real SOAP client (PHP) through lighttpd.
+velmora_test(SoapClient LIBS velmora_e2e)
+add_dependencies(SoapClient_test velmora.cgi)
