@@ -10,6 +10,7 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
+using opstest::FHost;
 using opstest::FModuloLinha;
 
 const std::string cCondPag =
@@ -68,8 +69,8 @@ class FRetornaColConveniosTest : public opstest::TOpsTest {
 
 TEST_F(FRetornaColConveniosTest, EveryKindOfEntry) {
   const std::string cCond005 = FCondPag(
-      "005", "3x sem juros", {"30", "60", "90"}, {"33.33", "33.33", "33.34"},
-      "<AumentoPreco1>1.5</AumentoPreco1><GeraLancCh>N</GeraLancCh><VencerNoDia>10</VencerNoDia>"
+      "005", "3x sem juros", {"30", "60", "90"}, {FHost("33.33"), FHost("33.33"), FHost("33.34")},
+      "<AumentoPreco1>" + FHost("1.5") + "</AumentoPreco1><GeraLancCh>N</GeraLancCh><VencerNoDia>10</VencerNoDia>"
       "<Carencia>0</Carencia><NumParcs>3</NumParcs>");
   // NULL PRAZO5 reads 0, NULL PERCENT5 empty, NULL integers 0.
   const std::string cCond010 =
@@ -130,6 +131,14 @@ TEST_F(FRetornaColConveniosTest, EveryKindOfEntry) {
   EXPECT_EQ(FLinhas(), vLinhas);
 }
 
+// The percentages follow the host's decimal separator, "valor" and
+// "PercDesc" get their comma either way, and a text such as the cash
+// account "1.01.001" is left alone.
+TEST_F(FRetornaColConveniosTest, SameDocumentUnderABrazilianLocale) {
+  opstest::PRodaSobLocaleBrasileiro(
+      "FRetornaColConveniosTest.EveryKindOfEntry:FRetornaColConveniosTest.ConditionTableWithoutOptionalColumns");
+}
+
 TEST_F(FRetornaColConveniosTest, NoEntriesGiveEmpty) {
   // The order code goes unfilled: "00000101" is another order.
   for (const auto& vChave : {FChave("001", "00000101"), FChave("002", "101"), FChave("001", "101", "D")}) {
@@ -181,8 +190,8 @@ TEST_F(FRetornaColConveniosTest, ConditionTableWithoutOptionalColumns) {
       "<convenios><convenio><codConvenio>0007</codConvenio><DescConvenio>Visa</DescConvenio>"
       "<codCliente>000001</codCliente><DiaVencCon>10</DiaVencCon><PercDesc>2,5</PercDesc>"
       "<ContaCxaCartCon></ContaCxaCartCon><ConvenioDebito>N</ConvenioDebito>" +
-      FCondPag("005", "3x sem juros", {"30", "60", "90"}, {"33.33", "33.33", "33.34"},
-               "<AumentoPreco1>1.5</AumentoPreco1><GeraLancCh>N</GeraLancCh>") +
+      FCondPag("005", "3x sem juros", {"30", "60", "90"}, {FHost("33.33"), FHost("33.33"), FHost("33.34")},
+               "<AumentoPreco1>" + FHost("1.5") + "</AumentoPreco1><GeraLancCh>N</GeraLancCh>") +
       "<matricula>M1</matricula><conveniado>Ana</conveniado><valor>1,000</valor></convenio></convenios>";
   const data::TChavePedido vChave = FChave("001", "101");
   EXPECT_EQ(FModulo(vAntiga.FPath()).FRetornaColConvenios(&vChave), vEsperado);

@@ -14,6 +14,7 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
+using opstest::FHost;
 using opstest::FModuloLinha;
 
 std::string FFinanciamento(const std::string& pPedido, int pSequencia, const std::string& pFinanceira,
@@ -92,20 +93,22 @@ TEST_F(FRetornaColFinancimentosTest, FinancingWithItsCompanyPlansAndChosenPlan) 
       "<Endereco>Rua A, 1 &amp; 2</Endereco><Telefone>1133334444</Telefone><VendeSemEntrada>S</VendeSemEntrada>"
       "<Contato>Carla</Contato><GeraCxa>S</GeraCxa><CodempresaCxa>001</CodempresaCxa><GeraRec>N</GeraRec>"
       "<CodempresaRec>002</CodempresaRec><Codcliente>000001</Codcliente>"
-      "<LimiteAjusteParcela>5.5</LimiteAjusteParcela><Planos>" +
+      "<LimiteAjusteParcela>" + FHost("5.5") + "</LimiteAjusteParcela><Planos>" +
       FPlano("<Codformapgto>001</Codformapgto><Codplano>P10</Codplano><Descformapgto>Carn\xEA 10x</Descformapgto>"
              "<Numparc>10</Numparc>",
-             {{"Coeficiente00", "0.10523"}},
-             "<Segurofinanc>0.0125</Segurofinanc><Taxacobrada>2.99</Taxacobrada><Ativo>S</Ativo>"
-             "<Entrada>N</Entrada><Taxaam>1.99</Taxaam><Tac>15</Tac><TaxaRetencao>0.5</TaxaRetencao>") +
+             {{"Coeficiente00", FHost("0.10523")}},
+             "<Segurofinanc>" + FHost("0.0125") + "</Segurofinanc><Taxacobrada>" + FHost("2.99") +
+                 "</Taxacobrada><Ativo>S</Ativo><Entrada>N</Entrada><Taxaam>" + FHost("1.99") +
+                 "</Taxaam><Tac>15</Tac><TaxaRetencao>" + FHost("0.5") + "</TaxaRetencao>") +
       FPlano("<Codformapgto>001</Codformapgto><Codplano>P12</Codplano><Descformapgto>Carn\xEA 12x</Descformapgto>"
              "<Numparc>12</Numparc>",
-             {{"Coeficientemenos15", "0.09"}, {"Coeficientemais120", "0.12"}},
+             {{"Coeficientemenos15", FHost("0.09")}, {"Coeficientemais120", FHost("0.12")}},
              "<Segurofinanc></Segurofinanc><Taxacobrada></Taxacobrada><Ativo></Ativo><Entrada></Entrada>"
              "<Taxaam></Taxaam><Tac>20</Tac><TaxaRetencao></TaxaRetencao>") +
       "</Planos><Carencia>30</Carencia><Plano><Codplano>P10</Codplano><Tac>15</Tac>"
-      "<Descformapgto>Carn\xEA 10x</Descformapgto><SeguroFinanciamento>12.5</SeguroFinanciamento></Plano>"
-      "<VlrFinanc>1000</VlrFinanc><Mensalidade>105.23</Mensalidade></financimento></financimentos>";
+      "<Descformapgto>Carn\xEA 10x</Descformapgto><SeguroFinanciamento>" + FHost("12.5") +
+      "</SeguroFinanciamento></Plano><VlrFinanc>1000</VlrFinanc><Mensalidade>" + FHost("105.23") +
+      "</Mensalidade></financimento></financimentos>";
   EXPECT_EQ(FDocumento("1"), vEsperado);
   EXPECT_EQ(FLinhas(), (std::vector<std::string>{
                            FModuloLinha("Entrando no procedimento: FRetornaColFinancimentos"),
@@ -131,9 +134,17 @@ TEST_F(FRetornaColFinancimentosTest, MissingFinanceCompany) {
                 "<GeraCxa></GeraCxa><CodempresaCxa></CodempresaCxa><GeraRec></GeraRec>"
                 "<CodempresaRec></CodempresaRec><Codcliente>000005</Codcliente>"
                 "<LimiteAjusteParcela></LimiteAjusteParcela><Carencia>0</Carencia><Plano><Codplano>X01</Codplano>"
-                "<Tac>7.5</Tac><Descformapgto>Avulso</Descformapgto><SeguroFinanciamento>12.5</SeguroFinanciamento>"
-                "</Plano><VlrFinanc>1000</VlrFinanc><Mensalidade>105.23</Mensalidade></financimento>"
-                "</financimentos>");
+                "<Tac>" + FHost("7.5") + "</Tac><Descformapgto>Avulso</Descformapgto><SeguroFinanciamento>" +
+                FHost("12.5") + "</SeguroFinanciamento></Plano><VlrFinanc>1000</VlrFinanc><Mensalidade>" +
+                FHost("105.23") + "</Mensalidade></financimento></financimentos>");
+}
+
+// Numbers read as text follow the host's decimal separator, while the fixed
+// "0.00" of RetencaoValor and IndiceInversao keeps its point.
+TEST_F(FRetornaColFinancimentosTest, SameDocumentUnderABrazilianLocale) {
+  opstest::PRodaSobLocaleBrasileiro(
+      "FRetornaColFinancimentosTest.FinancingWithItsCompanyPlansAndChosenPlan:"
+      "FRetornaColFinancimentosTest.MissingFinanceCompany");
 }
 
 TEST_F(FRetornaColFinancimentosTest, DocumentCodeSuffixes) {

@@ -84,6 +84,12 @@ TEST_F(FRetornaPedidoCabecalhoTest, CompleteOrderWithZeroFilledCode) {
   }
 }
 
+// Where the host writes a decimal comma, amounts are still "#0.000" with
+// one comma and no grouping, and dates keep "/".
+TEST_F(FRetornaPedidoCabecalhoTest, SameDocumentUnderABrazilianLocale) {
+  opstest::PRodaSobLocaleBrasileiro("FRetornaPedidoCabecalhoTest.CompleteOrderWithZeroFilledCode");
+}
+
 TEST_F(FRetornaPedidoCabecalhoTest, OddRows) {
   struct {
     const char* vPedido;

@@ -15,6 +15,7 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
+using opstest::FHost;
 using opstest::FModuloLinha;
 
 // The same order 10 in every company; only the ParamEcf switches differ.
@@ -102,10 +103,15 @@ TEST_F(FRetornaPedidoItemTest, StockPerGradeOnlyWhenBothSwitchesAreExactlyS) {
   const char* const cPorGrade = "001";
   for (const char* vEmpresa : {"001", "002", "003", "004", "005", "006"}) {
     const bool vGrade = std::string(vEmpresa) == cPorGrade;
-    const std::string vEsperado = cDeclaracao + "<ListaItem>" + FItem1(vGrade ? "5" : "8.25") + cItem2 +
-                                  FItem3(vGrade ? "3.25" : "8.25") + "</ListaItem>";
+    const std::string vEsperado = cDeclaracao + "<ListaItem>" + FItem1(vGrade ? "5" : FHost("8.25")) + cItem2 +
+                                  FItem3(FHost(vGrade ? "3.25" : "8.25")) + "</ListaItem>";
     EXPECT_EQ(FItens(FChave(vEmpresa, "10")), vEsperado) << vEmpresa;
   }
+}
+
+// "Estoque" follows the host's decimal separator; the amounts keep their comma.
+TEST_F(FRetornaPedidoItemTest, SameDocumentUnderABrazilianLocale) {
+  opstest::PRodaSobLocaleBrasileiro("FRetornaPedidoItemTest.StockPerGradeOnlyWhenBothSwitchesAreExactlyS");
 }
 
 TEST_F(FRetornaPedidoItemTest, TraceLinesCountTheItemsInSequence) {
