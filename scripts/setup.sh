@@ -18,12 +18,11 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo -E "$@"; fi; }
 export DEBIAN_FRONTEND=noninteractive
 # The Firebird server package must neither start a service nor ask for a
 # password: tests start their own server on a private root.
-echo "firebird3.0-server shared/firebird/enabled boolean false" | $SUDO debconf-set-selections
-echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | $SUDO debconf-set-selections
-$SUDO apt-get update -qq
-$SUDO -E apt-get install -y -qq --no-install-recommends "${missing[@]}"
+echo "firebird3.0-server shared/firebird/enabled boolean false" | as_root debconf-set-selections
+echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | as_root debconf-set-selections
+as_root apt-get update -qq
+as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
