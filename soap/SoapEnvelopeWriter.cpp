@@ -35,7 +35,9 @@ std::string FEscape(std::string_view pUtf8, TEscape pMode) {
     switch (c) {
       case '&': vOut += "&amp;"; break;
       case '<': vOut += "&lt;"; break;
-      case '>': vOut += vMinimal ? ">" : "&gt;"; break;
+      // "]]>" may not stand in character data, so even the minimal form
+      // writes that one ">" as a reference.
+      case '>': vOut += vMinimal && !vOut.ends_with("]]") ? ">" : "&gt;"; break;
       // A parser folds CR LF to LF in text: the reference keeps the CR.
       case '\r': vOut += vMinimal ? "\r" : "&#13;"; break;
       case '"': vOut += pAttribute ? "&quot;" : "\""; break;

@@ -66,6 +66,8 @@ class TFirebirdServer {
   TFirebirdServer& operator=(const TFirebirdServer&) = delete;
 
   [[nodiscard]] int FPort() const noexcept { return vPort; }
+  // The server's process, for tests that stop and continue it.
+  [[nodiscard]] pid_t FPid() const noexcept { return vPid; }
   // "localhost/<port>:<path>", the way a client names a database on it.
   [[nodiscard]] std::string FDatabaseSpec(const std::string& pPath) const;
 
