@@ -66,7 +66,7 @@ exec env -i PATH=/usr/bin:/bin FIREBIRD="$2" REQUEST_METHOD=POST PATH_INFO=/soap
 ONE
 chmod +x "$WORK/one.sh"
 
-isql_query() { # database-spec sql
+isql_query() { # database sql
   echo "$2" > "$WORK/q.sql"
   FIREBIRD="$FBROOT" isql-fb -q -b -user SYSDBA -password masterkey -i "$WORK/q.sql" "$1" | awk 'NF { v = $NF } END { print v }'
 }
@@ -76,8 +76,8 @@ failures=0
 for mode in embedded server; do
   db="$WORK/$mode.fdb"
   cp "$WORK/base.fdb" "$db"
-  spec="$db"; [ "$mode" = server ] && spec="127.0.0.1/$SRV_PORT:$db"
-  site="$WORK/site-$mode"; bench_site "$site" "$spec"
+  dbspec="$db"; [ "$mode" = server ] && spec="127.0.0.1/$SRV_PORT:$db"
+  site="$WORK/site-$mode"; bench_site "$site" "$dbspec"
   out="$WORK/out-$mode"; mkdir -p "$out"
   start=$SECONDS
   awk '{ print NR, $1, $2 }' "$LIST" | xargs -P 2 -n 3 "$WORK/one.sh" "$site" "$FBROOT" "$out"
@@ -89,11 +89,11 @@ for mode in embedded server; do
   reads_sent=$(grep -c 'FRetornaPedido' "$LIST")
   faults=$(grep -l '<faultcode>' "$out"/*.out | wc -l || true)
   # gfix prints nothing for a clean database; its exit code is 0 then.
-  gfix_out=$(FIREBIRD="$FBROOT" gfix -v -full -user SYSDBA -password masterkey "$spec" 2>&1) && gfix_rc=0 || gfix_rc=$?
-  s_ok=$(isql_query "$spec" "SELECT COUNT(*) FROM PEDIDOC WHERE CODEMPRESA = '001' AND CODPEDIDO STARTING WITH 'S' AND STATUSPEDIDO = '02' AND FATURADO = 'X' AND NUMCUPOM IS NULL;")
-  t_ok=$(isql_query "$spec" "SELECT COUNT(*) FROM PEDIDOC WHERE CODEMPRESA = '002' AND CODPEDIDO STARTING WITH 'T' AND STATUSPEDIDO = '00' AND FATURADO = 'X' AND NUMCUPOM IS NOT NULL;")
-  d104=$(isql_query "$spec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '001' AND CODPEDIDO = '00000104';")
-  d201=$(isql_query "$spec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '002' AND CODPEDIDO = '00000201';")
+  gfix_out=$(FIREBIRD="$FBROOT" gfix -v -full -user SYSDBA -password masterkey "$dbspec" 2>&1) && gfix_rc=0 || gfix_rc=$?
+  s_ok=$(isql_query "$dbspec" "SELECT COUNT(*) FROM PEDIDOC WHERE CODEMPRESA = '001' AND CODPEDIDO STARTING WITH 'S' AND STATUSPEDIDO = '02' AND FATURADO = 'X' AND NUMCUPOM IS NULL;")
+  t_ok=$(isql_query "$dbspec" "SELECT COUNT(*) FROM PEDIDOC WHERE CODEMPRESA = '002' AND CODPEDIDO STARTING WITH 'T' AND STATUSPEDIDO = '00' AND FATURADO = 'X' AND NUMCUPOM IS NOT NULL;")
+  d104=$(isql_query "$dbspec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '001' AND CODPEDIDO = '00000104';")
+  d201=$(isql_query "$dbspec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '002' AND CODPEDIDO = '00000201';")
 
   echo "== $mode: $REQUESTS requests ($UPDATES status updates), 2 at a time, ${took}s"
   echo "   answers: $answered; updates answered true: $true_updates of $UPDATES; reads with a document: $full_reads of $reads_sent; faults: $faults"
