@@ -76,7 +76,7 @@ failures=0
 for mode in embedded server; do
   db="$WORK/$mode.fdb"
   cp "$WORK/base.fdb" "$db"
-  dbspec="$db"; [ "$mode" = server ] && spec="127.0.0.1/$SRV_PORT:$db"
+  dbspec="$db"; [ "$mode" = server ] && dbspec="127.0.0.1/$SRV_PORT:$db"
   site="$WORK/site-$mode"; bench_site "$site" "$dbspec"
   out="$WORK/out-$mode"; mkdir -p "$out"
   start=$SECONDS
