@@ -22,6 +22,15 @@ namespace data {
 
 namespace {
 
+// A column value as the client left it in its buffer, which need not be
+// aligned for the type.
+template <class T>
+[[nodiscard]] T FUnaligned(const char* pData) noexcept {
+  T vValue;
+  std::memcpy(&vValue, pData, sizeof vValue);
+  return vValue;
+}
+
 // Lock waits and connection attempts give up after this many seconds, so
 // that a locked order row or an unreachable server answers with an error
 // rather than a hung request.
@@ -510,45 +519,30 @@ bool TSQLStatement::FFetch(std::vector<TFieldValue>& pRow) {
         f.vText.assign(d + sizeof(short), static_cast<std::size_t>(std::max<short>(vLength, 0)));
         break;
       }
-      case SQL_SHORT: {
-        ISC_SHORT x;
-        std::memcpy(&x, d, sizeof x);
+      case SQL_SHORT:
         f.vKind = K::Integer;
-        f.vInteger = x;
+        f.vInteger = FUnaligned<ISC_SHORT>(d);
         f.vScale = v.sqlscale;
         break;
-      }
-      case SQL_LONG: {
-        ISC_LONG x;
-        std::memcpy(&x, d, sizeof x);
+      case SQL_LONG:
         f.vKind = K::Integer;
-        f.vInteger = x;
+        f.vInteger = FUnaligned<ISC_LONG>(d);
         f.vScale = v.sqlscale;
         break;
-      }
-      case SQL_INT64: {
-        ISC_INT64 x;
-        std::memcpy(&x, d, sizeof x);
+      case SQL_INT64:
         f.vKind = K::Integer;
-        f.vInteger = x;
+        f.vInteger = FUnaligned<ISC_INT64>(d);
         f.vScale = v.sqlscale;
         break;
-      }
-      case SQL_FLOAT: {
-        float x;
-        std::memcpy(&x, d, sizeof x);
+      case SQL_FLOAT:
         f.vKind = K::Double;
-        f.vDouble = x;
+        f.vDouble = FUnaligned<float>(d);
         break;
-      }
       case SQL_DOUBLE:
-      case SQL_D_FLOAT: {
-        double x;
-        std::memcpy(&x, d, sizeof x);
+      case SQL_D_FLOAT:
         f.vKind = K::Double;
-        f.vDouble = x;
+        f.vDouble = FUnaligned<double>(d);
         break;
-      }
       case SQL_TIMESTAMP: {
         ISC_TIMESTAMP x;
         std::memcpy(&x, d, sizeof x);
