@@ -3,6 +3,8 @@
 #include "port/Env.h"
 
 #include <gtest/gtest.h>
+
+#include "support/FirebirdFixture.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,15 +17,7 @@
 
 namespace {
 
-class TTempDir {
- public:
-  TTempDir() {
-    std::string vTemplate = (std::filesystem::temp_directory_path() / "velmora-env-XXXXXX").string();
-    vPath = ::mkdtemp(vTemplate.data());
-  }
-  ~TTempDir() { std::filesystem::remove_all(vPath); }
-  std::string vPath;
-};
+using testsupport::TTempDir;
 
 // Runs pBody in a child process and returns its exit code, so that
 // process-wide state (environment, cached locale) stays out of this one.
@@ -69,7 +63,7 @@ TEST(Env, ExceptionClassNames) {
 TEST(Env, DecimalSeparatorFollowsTheNamedLocale) {
   // Builds a pt_BR locale in a private directory where the tools allow it.
   TTempDir vLocales;
-  const std::string vBuild = "localedef -i pt_BR -f UTF-8 " + vLocales.vPath + "/pt_BR.UTF-8 >/dev/null 2>&1";
+  const std::string vBuild = "localedef -i pt_BR -f UTF-8 " + vLocales.FPath() + "/pt_BR.UTF-8 >/dev/null 2>&1";
   const bool vHaveBrazil = std::system(vBuild.c_str()) == 0;
 
   struct TCase {
@@ -90,7 +84,7 @@ TEST(Env, DecimalSeparatorFollowsTheNamedLocale) {
   for (const auto& vCase : vCases) {
     const int vResult = FInChild([&] {
       for (const char* vName : {"LC_ALL", "LC_NUMERIC", "LANG"}) ::unsetenv(vName);
-      ::setenv("LOCPATH", vLocales.vPath.c_str(), 1);
+      ::setenv("LOCPATH", vLocales.FPath().c_str(), 1);
       if (vCase.vVariable != nullptr) ::setenv(vCase.vVariable, vCase.vValue, 1);
       const char vFirst = port::FDecimalSeparator();
       // Read once: changing the environment later changes nothing, and the
@@ -108,7 +102,7 @@ TEST(Env, DecimalSeparatorFollowsTheNamedLocale) {
 TEST(EnvPosix, AppendLockedCreatesAppendsAndRefusesASecondWriter) {
   TTempDir vDir;
   port::IEnv& vEnv = port::FDefaultEnv();
-  const std::string vLogDir = vDir.vPath + "/a/b/log/";
+  const std::string vLogDir = vDir.FPath() + "/a/b/log/";
   EXPECT_FALSE(vEnv.FFileExists(vLogDir));
   ASSERT_TRUE(vEnv.FForceDirectories(vLogDir));
   EXPECT_TRUE(vEnv.FForceDirectories(vLogDir)) << "an existing directory is fine";
@@ -136,7 +130,7 @@ TEST(EnvPosix, AppendLockedCreatesAppendsAndRefusesASecondWriter) {
   EXPECT_TRUE(vThird->FWrite("tres"));
   EXPECT_EQ(vEnv.FReadFile(vPath).value_or(""), "um\r\n" + std::string(100000, 'z') + "tres");
 
-  EXPECT_EQ(vEnv.FOpenAppendLocked(vDir.vPath + "/missing/f.txt"), nullptr);
+  EXPECT_EQ(vEnv.FOpenAppendLocked(vDir.FPath() + "/missing/f.txt"), nullptr);
   EXPECT_FALSE(vEnv.FForceDirectories(vPath + "/under-a-file"));
 }
 

@@ -4,6 +4,8 @@
 #include "tracelog/LogNFe.h"
 
 #include <gtest/gtest.h>
+
+#include "support/FirebirdFixture.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,15 +70,7 @@ class TEnvInDir final : public port::IEnv {
   std::string vExePath;
 };
 
-class TTempDir {
- public:
-  TTempDir() {
-    std::string vTemplate = (std::filesystem::temp_directory_path() / "velmora-log-XXXXXX").string();
-    vPath = ::mkdtemp(vTemplate.data());
-  }
-  ~TTempDir() { std::filesystem::remove_all(vPath); }
-  std::string vPath;
-};
+using testsupport::TTempDir;
 
 TEST(LogNFe, WritesFileNameLineLayoutAndBanners) {
   port::TMemEnv vEnv;
@@ -337,7 +331,7 @@ TEST(LogNFe, ProcessWideLogIsCreatedOnceAndFinishedByPLiberaLog) {
 
 TEST(LogNFe, RealFileAppendsAcrossLogsAndTakesTodaysDate) {
   TTempDir vDir;
-  TEnvInDir vEnv(vDir.vPath + "/bin/velmora.cgi");
+  TEnvInDir vEnv(vDir.FPath() + "/bin/velmora.cgi");
   const port::TDateTime vToday = port::FDefaultEnv().FNow();
   char vDate[16];
   std::snprintf(vDate, sizeof vDate, "%04d%02d%02d", vToday.vYear, vToday.vMonth, vToday.vDay);
@@ -347,7 +341,7 @@ TEST(LogNFe, RealFileAppendsAcrossLogsAndTakesTodaysDate) {
     vName = vLog.FFileName();
     vLog.Info(nullptr, "volta");
   }
-  EXPECT_EQ(vName, vDir.vPath + "/bin/log/Logvelmora" + vDate + ".txt");
+  EXPECT_EQ(vName, vDir.FPath() + "/bin/log/Logvelmora" + vDate + ".txt");
   const auto vLines = FSplitLines(port::FDefaultEnv().FReadFile(vName).value_or(""));
   ASSERT_EQ(vLines.size(), 6u);
   for (std::size_t vIndex = 0; vIndex < vLines.size(); ++vIndex) {
@@ -360,7 +354,7 @@ TEST(LogNFe, RealFileAppendsAcrossLogsAndTakesTodaysDate) {
 
 TEST(LogNFe, ConcurrentProcessesWriteWholeLinesInOrder) {
   TTempDir vDir;
-  const std::string vExe = vDir.vPath + "/velmora.cgi";
+  const std::string vExe = vDir.FPath() + "/velmora.cgi";
   constexpr int cProcesses = 4;
   constexpr int cLines = 2000;
   std::vector<pid_t> vChildren;
@@ -387,7 +381,7 @@ TEST(LogNFe, ConcurrentProcessesWriteWholeLinesInOrder) {
   }
 
   std::string vFile;
-  for (const auto& vEntry : std::filesystem::directory_iterator(vDir.vPath + "/log")) {
+  for (const auto& vEntry : std::filesystem::directory_iterator(vDir.FPath() + "/log")) {
     vFile = port::FDefaultEnv().FReadFile(vEntry.path().string()).value_or("");
   }
   const auto vLines = FSplitLines(vFile);

@@ -3,6 +3,7 @@
 # directories, the lighttpd fixture and the curl client (tests/e2e/).
 add_library(velmora_e2e STATIC e2e/ProcessRunner.cpp e2e/LighttpdFixture.cpp)
 target_include_directories(velmora_e2e PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(velmora_e2e PUBLIC velmora_testsupport)
 target_compile_definitions(velmora_e2e PRIVATE
   VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
   VELMORA_BINARY_DIR="${PROJECT_BINARY_DIR}")

@@ -1,1 +1,1 @@
-velmora_test(Env LIBS velmora_port)
+velmora_test(Env LIBS velmora_port velmora_testsupport)

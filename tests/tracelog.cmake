@@ -1,1 +1,1 @@
-velmora_test(LogNFe LIBS velmora_tracelog)
+velmora_test(LogNFe LIBS velmora_tracelog velmora_testsupport)

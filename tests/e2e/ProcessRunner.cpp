@@ -131,40 +131,6 @@ TProcessResult FRunProgram(const std::vector<std::string>& pArgv, const TEnviron
 
 std::string FServiceExecutable() { return std::string(VELMORA_BINARY_DIR) + "/velmora.cgi"; }
 
-std::string FFirebirdRoot() {
-  const std::string vBuilt = std::string(VELMORA_BINARY_DIR) + "/firebird";
-  if (fs::exists(vBuilt + "/firebird.conf")) return vBuilt;
-
-  static std::once_flag vOnce;
-  static std::string vRoot;
-  std::call_once(vOnce, [] {
-    // The installed engine's files, linked into a root of our own whose
-    // firebird.conf lets several processes open one file embedded.
-    const fs::path vInstalled = "/usr/lib/x86_64-linux-gnu/firebird/3.0";
-    char vTemplate[] = "/tmp/velmora-fbroot-XXXXXX";
-    if (mkdtemp(vTemplate) == nullptr) throw std::runtime_error("cannot create a Firebird root");
-    vRoot = vTemplate;
-    for (const char* vEntry : {"plugins", "intl", "firebird.msg", "plugins.conf", "lib", "UDF"}) {
-      if (fs::exists(vInstalled / vEntry)) fs::create_symlink(vInstalled / vEntry, fs::path(vRoot) / vEntry);
-    }
-    std::ofstream(vRoot + "/firebird.conf") << "ServerMode = Classic\n";
-  });
-  return vRoot;
-}
-
-TTempDir::TTempDir() {
-  char vTemplate[] = "/tmp/velmora-test-XXXXXX";
-  if (mkdtemp(vTemplate) == nullptr) throw std::runtime_error("cannot create a temporary directory");
-  vPath = vTemplate;
-  // The CGI may run as another user (lighttpd's); let it write its log.
-  chmod(vPath.c_str(), 0777);
-}
-
-TTempDir::~TTempDir() {
-  std::error_code vError;
-  fs::remove_all(vPath, vError);
-}
-
 TServiceDir::TServiceDir(const std::string& pDatabase, const std::string& pExecutable) {
   vExe = FPath() + "/" + fs::path(pExecutable).filename().string();
   fs::copy_file(pExecutable, vExe);

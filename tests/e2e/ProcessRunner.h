@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/FirebirdFixture.h"
+
 namespace e2e {
 
 using TEnvironment = std::vector<std::pair<std::string, std::string>>;
@@ -31,23 +33,10 @@ struct TProcessResult {
 // The service executable of the build tree (build dir/velmora.cgi).
 [[nodiscard]] std::string FServiceExecutable();
 
-// The Firebird root for the embedded engine in Classic mode: the build
-// tree's own (build dir/firebird) when it exists, else one made once per
-// test process in a temporary directory.
-[[nodiscard]] std::string FFirebirdRoot();
-
-// A temporary directory, removed with everything in it when destroyed.
-class TTempDir {
- public:
-  TTempDir();
-  ~TTempDir();
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  [[nodiscard]] const std::string& FPath() const noexcept { return vPath; }
-
- private:
-  std::string vPath;
-};
+// The project's Firebird root and temporary directories are the database
+// fixture's (tests/support).
+using testsupport::FFirebirdRoot;
+using testsupport::TTempDir;
 
 // A service installation: a copy of an executable (the service's unless
 // told otherwise) in a temporary directory, with caminhoBDQuindar.ini

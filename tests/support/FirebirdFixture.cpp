@@ -117,6 +117,8 @@ TTempDir::TTempDir() {
   std::string vTemplate = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
   if (!mkdtemp(vTemplate.data())) throw std::runtime_error("cannot create a temp directory");
   vPath = vTemplate;
+  // A CGI under test may run as the web server's user; let it write its log.
+  fs::permissions(vPath, fs::perms::all);
 }
 
 TTempDir::~TTempDir() {
