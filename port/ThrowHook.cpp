@@ -1,16 +1,14 @@
 // Recording the call stacks of thrown exceptions.
 //
-// The executable defines __cxa_throw itself, so every throw compiled into it
-// comes here first; the symbol is also exported from the executable (see
-// CMakeLists.txt), so throws inside the C++ runtime library land here too.
-// The hook records and then hands over to the runtime's own __cxa_throw,
-// found with dlsym(RTLD_NEXT).
-#include <dlfcn.h>
+// Programs are linked with --wrap=__cxa_throw (see CMakeLists.txt): every
+// call to the runtime's throw entry made by the linked objects comes to
+// __wrap___cxa_throw instead, which records and then hands over to
+// __real___cxa_throw. The executable links the C++ runtime statically, so
+// the throws made inside the runtime library itself come here too.
 #include <execinfo.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
 
 #include "port/StackTrace.h"
@@ -18,8 +16,6 @@
 namespace port {
 
 namespace {
-
-using TRealThrow = void (*)(void*, void*, void (*)(void*));
 
 constexpr int cMaxFrames = 64;
 constexpr int cRingSize = 8;
@@ -37,16 +33,6 @@ thread_local TRecord tRing[cRingSize];
 thread_local unsigned tNext;
 
 std::atomic<int> vRecording{0};
-std::atomic<TRealThrow> vRealThrow{nullptr};
-
-TRealThrow FRealThrow() noexcept {
-  TRealThrow vReal = vRealThrow.load(std::memory_order_acquire);
-  if (vReal == nullptr) {
-    vReal = reinterpret_cast<TRealThrow>(::dlsym(RTLD_NEXT, "__cxa_throw"));
-    vRealThrow.store(vReal, std::memory_order_release);
-  }
-  return vReal;
-}
 
 // pCaller is the hook's own return address, inside the throwing function:
 // the frames above it (the hook, and this function when not inlined) are
@@ -68,8 +54,6 @@ void PRecord(const void* pObject, const void* pCaller) noexcept {
 }  // namespace
 
 void PStartStackRecording() noexcept {
-  // Resolve the runtime's entry now, outside any throw.
-  (void)FRealThrow();
   vRecording.fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -97,13 +81,12 @@ std::vector<void*> FRecordedStack(const std::exception& pException) {
 
 }  // namespace port
 
-// The interposed throw entry of the C++ runtime. The type is taken as void*,
+// The throw entry as the linker redirects it. The type is taken as void*,
 // the form the compiler itself declares; this file must therefore not
 // include <cxxabi.h>, whose declaration names std::type_info.
-extern "C" [[noreturn]] void __cxa_throw(void* pThrown, void* pType, void (*pDestructor)(void*)) {
+extern "C" [[noreturn]] void __real___cxa_throw(void* pThrown, void* pType, void (*pDestructor)(void*));
+
+extern "C" [[noreturn]] void __wrap___cxa_throw(void* pThrown, void* pType, void (*pDestructor)(void*)) {
   if (port::vRecording.load(std::memory_order_relaxed) > 0) port::PRecord(pThrown, __builtin_return_address(0));
-  const port::TRealThrow vReal = port::FRealThrow();
-  if (vReal == nullptr) std::abort();
-  vReal(pThrown, pType, pDestructor);
-  __builtin_unreachable();
+  __real___cxa_throw(pThrown, pType, pDestructor);
 }

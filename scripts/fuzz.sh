@@ -4,7 +4,8 @@
 #
 #   scripts/fuzz.sh [seconds per target, default 60] [target ...]
 #
-# Targets: soap_request cgi_request multipart config (all by default).
+# Targets: soap_request cgi_request multipart query_fields config (all by
+# default).
 # New inputs the fuzzer finds go to build-fuzz/corpus/<target> (the seeds in
 # fuzz/corpus/<target> are only read); a crash, leak, broken rule or an
 # input slower than the time limit leaves its input in
@@ -18,7 +19,7 @@ cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${1:-60}
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(soap_request cgi_request multipart config)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(soap_request cgi_request multipart query_fields config)
 # Per input, wall clock; the service's bound is 1 s of CPU.
 INPUT_TIMEOUT=${FUZZ_INPUT_TIMEOUT:-1}
 BUILD=build-fuzz
@@ -39,6 +40,7 @@ for t in "${TARGETS[@]}"; do
     soap_request) dict=fuzz/soap.dict; max_len=16384 ;;
     multipart) dict=fuzz/soap.dict; max_len=16384 ;;
     cgi_request) dict=fuzz/cgi.dict; max_len=16384 ;;
+    query_fields) dict=fuzz/query.dict; max_len=4096 ;;
     config) dict=fuzz/ini.dict; max_len=8192 ;;
     *) echo "unknown target $t" >&2; exit 2 ;;
   esac
