@@ -12,11 +12,22 @@ bool FXmlChar(long pCode) {
          (pCode >= 0xE000 && pCode <= 0xFFFD) || (pCode >= 0x10000 && pCode <= 0x10FFFF);
 }
 
-std::string FEscape(std::string_view pUtf8, bool pAttribute) {
-  std::string vOut;
-  vOut.reserve(pUtf8.size());
+// Printable ASCII that stands for itself in text and in attributes.
+bool FPlainAscii(char pByte) {
+  const auto vByte = static_cast<unsigned char>(pByte);
+  return vByte >= 0x20 && vByte < 0x80 && vByte != '&' && vByte != '<' && vByte != '>' && vByte != '"';
+}
+
+// Appends the escaped text to vOut.
+void PAppendEscaped(std::string& vOut, std::string_view pUtf8, bool pAttribute) {
   std::size_t vPos = 0;
   while (vPos < pUtf8.size()) {
+    // Most of a document is plain ASCII: it goes over a run at a time.
+    std::size_t vRun = vPos;
+    while (vRun < pUtf8.size() && FPlainAscii(pUtf8[vRun])) ++vRun;
+    vOut.append(pUtf8, vPos, vRun - vPos);
+    vPos = vRun;
+    if (vPos == pUtf8.size()) break;
     const long vCode = FNextUtf8(pUtf8, vPos);
     if (vCode < 0 || !FXmlChar(vCode)) {
       vOut += '?';
@@ -35,6 +46,12 @@ std::string FEscape(std::string_view pUtf8, bool pAttribute) {
       default: PAppendUtf8(vOut, static_cast<unsigned long>(vCode));
     }
   }
+}
+
+std::string FEscape(std::string_view pUtf8, bool pAttribute) {
+  std::string vOut;
+  vOut.reserve(pUtf8.size());
+  PAppendEscaped(vOut, pUtf8, pAttribute);
   return vOut;
 }
 
@@ -73,7 +90,7 @@ void TXmlNode::PWrite(std::string& pOut, int pLevel) const {
     pOut += ' ';
     pOut += vKey;
     pOut += "=\"";
-    pOut += FXmlEscapeAttr(vValue);
+    PAppendEscaped(pOut, vValue, true);
     pOut += '"';
   }
   if (vChildren.empty()) {
@@ -81,15 +98,19 @@ void TXmlNode::PWrite(std::string& pOut, int pLevel) const {
       pOut += "/>\n";
     } else {
       pOut += '>';
-      pOut += FXmlEscapeText(vText);
-      pOut += "</" + vName + ">\n";
+      PAppendEscaped(pOut, vText, false);
+      pOut += "</";
+      pOut += vName;
+      pOut += ">\n";
     }
     return;
   }
   pOut += ">\n";
   for (const auto& vChild : vChildren) vChild->PWrite(pOut, pLevel + 1);
   pOut.append(static_cast<std::size_t>(pLevel) * 2, ' ');
-  pOut += "</" + vName + ">\n";
+  pOut += "</";
+  pOut += vName;
+  pOut += ">\n";
 }
 
 std::string FXmlDocumentText(const TXmlNode& pRoot) {
