@@ -49,39 +49,14 @@ bench_database() {
   fi
 }
 
-bench_free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null ||
-    echo $((20000 + RANDOM % 20000))
-}
+source "$REPO/scripts/fbserver.sh"
+bench_free_port() { fbserver_free_port; }
 
-# A Firebird server of our own (Super mode), with its own root, port, lock
-# directory and security database holding SYSDBA / masterkey.
+# The private Firebird server of scripts/fbserver.sh; sets SRV_PORT.
 bench_server() {
-  local root="$WORK/fbserver"
-  mkdir -p "$root/lock"
-  for e in plugins intl firebird.msg plugins.conf; do ln -s "$(readlink -f "$FBROOT/$e")" "$root/$e"; done
-  SRV_PORT=$(bench_free_port)
-  cat > "$root/firebird.conf" <<CONF
-ServerMode = Super
-RemoteServicePort = $SRV_PORT
-RemoteBindAddress = 127.0.0.1
-SecurityDatabase = $root/security3.fdb
-IpcName = velmora_bench_$$
-CONF
-  echo "CREATE DATABASE '$root/security3.fdb';" > "$WORK/sec1.sql"
-  echo "CREATE USER SYSDBA PASSWORD 'masterkey'; COMMIT;" > "$WORK/sec2.sql"
-  FIREBIRD="$root" isql-fb -q -b -i "$WORK/sec1.sql" >/dev/null
-  FIREBIRD="$root" isql-fb -q -b -i /usr/share/firebird/3.0/security.sql "$root/security3.fdb" >/dev/null
-  FIREBIRD="$root" isql-fb -q -b -user SYSDBA -i "$WORK/sec2.sql" "$root/security3.fdb" >/dev/null
-  FIREBIRD="$root" FIREBIRD_LOCK="$root/lock" /usr/sbin/firebird > "$root/server.out" 2>&1 &
-  SRV_PID=$!
-  for _ in $(seq 150); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$SRV_PORT") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "the Firebird server did not start" >&2
-  cat "$root/server.out" >&2
-  return 1
+  fbserver_start "$WORK/fbserver" "$FBROOT"
+  SRV_PORT=$FBSRV_PORT
+  SRV_PID=$FBSRV_PID
 }
 
 bench_site() {

@@ -65,6 +65,7 @@ void TCGIApplication::PHandleRequest(TWebRequest& pRequest, TWebResponse& pRespo
 void TCGIApplication::PWriteServerError(std::string_view pClassName, std::string_view pMessage) noexcept {
   try {
     const std::string vBody = FServerErrorBody(pClassName, pMessage);
+    vEnv.PHoldTermination();  // as for any answer: the shutdown still follows
     (void)vEnv.FWriteStdout(FServerErrorHeader(pMessage, vBody.size()));
     (void)vEnv.FWriteStdout(vBody);
   } catch (...) {

@@ -53,6 +53,9 @@ std::string TCGIResponse::FHeaderBlock() const {
 }
 
 void TCGIResponse::SendResponse() {
+  // Once the server has the whole answer it stops the process; what comes
+  // after the answer (trace lines, the detach) must still run.
+  vEnv.PHoldTermination();
   // A client that went away cannot be told anything; write failures end
   // the answer silently.
   if (!vRequest.ProtocolVersion().empty()) (void)vEnv.FWriteStdout(FHeaderBlock());

@@ -64,6 +64,13 @@ class IEnv {
   // Uniform integer in [pLow, pHigh].
   [[nodiscard]] virtual int FRandomRange(int pLow, int pHigh) = 0;
   [[nodiscard]] virtual std::uint32_t FThreadId() = 0;
+
+  // From here on the process is not ended from outside (SIGTERM, SIGHUP,
+  // SIGINT, a standard output closed by the reader): it is about to write
+  // its answer and ends by itself right after. A web server that has the
+  // whole answer stops its CGI at once, which would cut off the trace
+  // lines and the database detach that follow the answer.
+  virtual void PHoldTermination() = 0;
 };
 
 // The real operating system. Never null, never freed.

@@ -1,6 +1,7 @@
 // The real IEnv over POSIX. Every call is a thin wrapper around one or two
 // system calls; nothing here decides what to write.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -166,6 +167,12 @@ class TEnvPosix final : public IEnv {
   }
 
   std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
+
+  void PHoldTermination() override {
+    // Dispositions are process-wide, so this also covers the threads the
+    // database client started; a write to a closed output fails instead.
+    for (const int vSignal : {SIGTERM, SIGHUP, SIGINT, SIGPIPE}) (void)::signal(vSignal, SIG_IGN);
+  }
 
  private:
   // Seeded on first use from the clock and the process id, so that

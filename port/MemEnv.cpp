@@ -143,4 +143,6 @@ int TMemEnv::FRandomRange(int pLow, int pHigh) {
 
 std::uint32_t TMemEnv::FThreadId() { return vThreadId; }
 
+void TMemEnv::PHoldTermination() { vTerminationHeld = true; }
+
 }  // namespace port

@@ -34,6 +34,8 @@ class TMemEnv final : public IEnv {
   std::vector<int> vSleeps;
   std::vector<std::pair<int, int>> vRandomRanges;
   int vOpenAttempts = 0;
+  // Set by PHoldTermination; cleared by nobody.
+  bool vTerminationHeld = false;
 
   // The next pCount calls of FOpenAppendLocked fail.
   void PFailNextOpens(int pCount);
@@ -60,6 +62,7 @@ class TMemEnv final : public IEnv {
   void PSleepMs(int pMilliseconds) override;
   int FRandomRange(int pLow, int pHigh) override;
   std::uint32_t FThreadId() override;
+  void PHoldTermination() override;
 
  private:
   friend class TMemAppendFile;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Load run through the real web server: lighttpd on 127.0.0.1 serving the
-# executable over the demo database (embedded engine, Classic mode), many
-# concurrent clients mixing the six operations, the WSDL and the pages.
+# executable over the demo database, many concurrent clients mixing the six
+# operations, the WSDL and the pages. The database is opened by the
+# embedded engine in Classic mode, or with "server" through a private
+# Firebird server started here (scripts/fbserver.sh).
 #
-#   scripts/load.sh [seconds, default 60] [clients, default 50]
+#   scripts/load.sh [seconds, default 60] [clients, default 50] [embedded|server]
 #
 # BUILD_DIR picks the build tree (default build). Not part of CI.
 #
@@ -20,6 +22,8 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 DURATION=${1:-60}
 CLIENTS=${2:-50}
+MODE=${3:-embedded}
+case $MODE in embedded | server) ;; *) echo "usage: $0 [seconds] [clients] [embedded|server]" >&2; exit 2 ;; esac
 BUILD="$ROOT/${BUILD_DIR:-build}"
 
 cmake -S . -B "$BUILD" >/dev/null
@@ -28,8 +32,10 @@ cmake --build "$BUILD" --target velmora.cgi -j2 >/dev/null
 WORK=$(mktemp -d /tmp/velmora-load-XXXXXX)
 chmod 755 "$WORK"
 LIGHTTPD=
+source scripts/fbserver.sh
 cleanup() {
   [ -n "$LIGHTTPD" ] && kill -TERM "$LIGHTTPD" 2>/dev/null && wait "$LIGHTTPD" 2>/dev/null || true
+  fbserver_stop
   if [ "${KEEP:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
@@ -38,7 +44,13 @@ FB_ROOT="$BUILD/firebird"
 mkdir -p "$WORK/svc" "$WORK/docroot"
 cp "$BUILD/velmora.cgi" "$WORK/svc/"
 scripts/demo-db.sh "$WORK/demo.fdb" "$FB_ROOT" >/dev/null
-printf '[DATABASE]\r\nCAMINHO=%s\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n' "$WORK/demo.fdb" >"$WORK/svc/caminhoBDQuindar.ini"
+DATABASE="$WORK/demo.fdb"
+if [ "$MODE" = server ]; then
+  fbserver_start "$WORK/fbserver" "$FB_ROOT"
+  DATABASE="127.0.0.1/$FBSRV_PORT:$WORK/demo.fdb"
+fi
+echo "load: $DURATION s, $CLIENTS clients, database $DATABASE"
+printf '[DATABASE]\r\nCAMINHO=%s\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n' "$DATABASE" >"$WORK/svc/caminhoBDQuindar.ini"
 
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 sed -e "s|@BIND@|127.0.0.1|g" -e "s|@PORT@|$PORT|g" -e "s|@DOCROOT@|$WORK/docroot|g" \
@@ -56,7 +68,7 @@ orders() {
   local out="$WORK/orders-$1.txt"
   printf 'SELECT CODEMPRESA, TIPOPEDIDO, CODPEDIDO, STATUSPEDIDO, FATURADO, NUMCUPOM FROM PEDIDOC ORDER BY 1, 2, 3;\n' \
     >"$WORK/orders.sql"
-  FIREBIRD="$FB_ROOT" isql-fb -q -user SYSDBA -password masterkey -i "$WORK/orders.sql" "$WORK/demo.fdb" >"$out"
+  FIREBIRD="$FB_ROOT" isql-fb -q -user SYSDBA -password masterkey -i "$WORK/orders.sql" "$DATABASE" >"$out"
   echo "$out"
 }
 BEFORE=$(orders before)

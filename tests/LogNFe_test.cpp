@@ -64,6 +64,7 @@ class TEnvInDir final : public port::IEnv {
   void PSleepMs(int pMilliseconds) override { vReal.PSleepMs(pMilliseconds); }
   int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
   std::uint32_t FThreadId() override { return vReal.FThreadId(); }
+  void PHoldTermination() override {}
 
  private:
   port::IEnv& vReal = port::FDefaultEnv();

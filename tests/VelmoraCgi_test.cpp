@@ -1,7 +1,11 @@
 // The real executable run as a CGI, the way a web server runs it: dispatch
 // by path and method, the bytes of its answers, the refusal of oversized
 // content, a start-up failure and the trace log's last line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -32,6 +36,20 @@ class VelmoraCgi : public ::testing::Test {
     return vDir.FRunCgi(vVars, pBody);
   }
 };
+
+// The trace log of an installation, all files together.
+std::string FLogOf(const e2e::TServiceDir& pDir) {
+  std::string vLog;
+  const std::filesystem::path vLogDir = pDir.FPath() + "/log";
+  if (!std::filesystem::exists(vLogDir)) return vLog;
+  for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
+    std::ifstream vIn(vEntry.path(), std::ios::binary);
+    std::ostringstream vText;
+    vText << vIn.rdbuf();
+    vLog += vText.str();
+  }
+  return vLog;
+}
 
 // Splits "Status: ...\r\n...Content:\r\n\r\n" from the body.
 std::pair<std::string, std::string> FSplit(const std::string& pOut) {
@@ -121,18 +139,68 @@ TEST_F(VelmoraCgi, TraceLogIsClosedBeforeTheProcessEnds) {
   ASSERT_EQ(FRun("GET", "/").vExitCode, 0);
   const std::filesystem::path vLogDir = vDir.FPath() + "/log";
   ASSERT_TRUE(std::filesystem::exists(vLogDir));
-  std::string vLog;
   for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
-    std::ifstream vIn(vEntry.path(), std::ios::binary);
-    std::ostringstream vText;
-    vText << vIn.rdbuf();
-    vLog += vText.str();
     EXPECT_TRUE(std::regex_match(vEntry.path().filename().string(), std::regex("Logvelmora[0-9]{8}\\.txt")));
   }
+  const std::string vLog = FLogOf(vDir);
   EXPECT_NE(vLog.find("Log iniciado"), std::string::npos);
   const std::size_t vLast = vLog.rfind("Log finalizado");
   ASSERT_NE(vLast, std::string::npos) << vLog;
   EXPECT_EQ(vLog.find("masterkey"), std::string::npos);
+}
+
+// A web server stops its CGI (SIGTERM) the moment it has the whole answer,
+// as lighttpd does. The trace lines that follow the answer must still be
+// written and the process must end by itself. The answer (the WSDL, larger
+// than the pipe) is read through a one-page pipe, so the signal comes
+// right after the last write returns.
+TEST_F(VelmoraCgi, StoppedRightAfterItsAnswerItStillFinishes) {
+  for (int vRound = 0; vRound < 5; ++vRound) {
+    int vOut[2];
+    ASSERT_EQ(::pipe2(vOut, O_CLOEXEC), 0);
+    ASSERT_GT(::fcntl(vOut[0], F_SETPIPE_SZ, 4096), 0);
+    const std::string vFirebird = "FIREBIRD=" + e2e::FFirebirdRoot();
+    const pid_t vPid = ::fork();
+    ASSERT_GE(vPid, 0);
+    if (vPid == 0) {
+      ::dup2(vOut[1], 1);
+      const int vNull = ::open("/dev/null", O_RDWR);
+      ::dup2(vNull, 0);
+      ::dup2(vNull, 2);
+      const char* vEnv[] = {"REQUEST_METHOD=GET", "PATH_INFO=/wsdl/IVelmora", "SCRIPT_NAME=/velmora.cgi",
+                            "HTTP_HOST=127.0.0.1:8080", "SERVER_PORT=8080", "SERVER_PROTOCOL=HTTP/1.1",
+                            vFirebird.c_str(), nullptr};
+      const char* vArgv[] = {vDir.FExe().c_str(), nullptr};
+      ::execve(vArgv[0], const_cast<char**>(vArgv), const_cast<char**>(vEnv));
+      ::_exit(127);
+    }
+    ::close(vOut[1]);
+    std::string vAnswer;
+    std::size_t vExpected = std::string::npos;
+    char vBuffer[4096];
+    while (vAnswer.size() != vExpected) {
+      const ssize_t vRead = ::read(vOut[0], vBuffer, sizeof vBuffer);
+      if (vRead <= 0) break;
+      vAnswer.append(vBuffer, static_cast<std::size_t>(vRead));
+      const std::size_t vHeadEnd = vAnswer.find("Content:\r\n\r\n");
+      const std::size_t vLength = vAnswer.find("Content-Length: ");
+      if (vExpected == std::string::npos && vHeadEnd != std::string::npos && vLength != std::string::npos)
+        vExpected = vHeadEnd + 12 + std::stoul(vAnswer.substr(vLength + 16));
+    }
+    ::kill(vPid, SIGTERM);
+    int vStatus = 0;
+    ASSERT_EQ(::waitpid(vPid, &vStatus, 0), vPid);
+    ::close(vOut[0]);
+    EXPECT_GT(vAnswer.size(), 4096u);
+    EXPECT_EQ(vAnswer.size(), vExpected);
+    EXPECT_TRUE(WIFEXITED(vStatus) && WEXITSTATUS(vStatus) == 0) << "round " << vRound << ", status " << vStatus;
+  }
+  const std::string vLog = FLogOf(vDir);
+  std::size_t vStarts = 0, vEnds = 0;
+  for (std::size_t p = vLog.find("**** Log iniciado ****"); p != std::string::npos; p = vLog.find("**** Log iniciado ****", p + 1)) ++vStarts;
+  for (std::size_t p = vLog.find("**** Log finalizado ****"); p != std::string::npos; p = vLog.find("**** Log finalizado ****", p + 1)) ++vEnds;
+  EXPECT_EQ(vStarts, 5u);
+  EXPECT_EQ(vEnds, 5u) << vLog;
 }
 
 TEST(VelmoraStartup, FailureGoesToStandardErrorWithExitCodeOne) {
