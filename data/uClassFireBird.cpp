@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <sstream>
 #include <vector>
 
 #include "port/Env.h"
@@ -52,9 +51,14 @@ struct TIniPreparado {
 
 TIniPreparado FPreparaIni(const std::string& pConteudo) {
   TIniPreparado vResult;
-  std::istringstream vEntrada(pConteudo);
-  std::string vLinha;
-  while (std::getline(vEntrada, vLinha)) {
+  // Line by line, as getline would split it (no stream: it would set up
+  // the whole locale machinery for a request that may never need it).
+  std::size_t vInicio = 0;
+  while (vInicio < pConteudo.size()) {
+    std::size_t vFim = pConteudo.find('\n', vInicio);
+    if (vFim == std::string::npos) vFim = pConteudo.size();
+    const std::string_view vLinha(pConteudo.data() + vInicio, vFim - vInicio);
+    vInicio = vFim + 1;
     std::string vLimpa = FTrim(vLinha);
     const std::size_t vIgual = vLimpa.find('=');
     const bool vChave = !vLimpa.empty() && vLimpa[0] != '[' && vLimpa[0] != ';' && vLimpa[0] != '#' &&
