@@ -118,9 +118,11 @@ TEST(CGIResponse, SentBytes) {
     c.vResponse->SetStatusCode(t.vStatus);
     c.vResponse->SetContentType(t.vContentType);
     c.vResponse->SetContent(t.vContent);
+    EXPECT_FALSE(c.vEnv.vMem.vTerminationHeld);
     c.vResponse->SendResponse();
     EXPECT_EQ(c.vEnv.vWrites, t.vWrites) << t.vWhat;
     EXPECT_TRUE(c.vResponse->Sent());
+    EXPECT_TRUE(c.vEnv.vMem.vTerminationHeld) << t.vWhat;  // the shutdown after the answer still runs
   }
 }
 
