@@ -13,6 +13,7 @@
 #include "data/uClassControle.h"
 #include "data/uDMBancoDeDados.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/ServiceInMemory.h"
 #include "host/CGIApp.h"
 #include "host/CGIRequest.h"
 #include "host/uWebModule.h"
@@ -52,13 +53,7 @@ void PCheckHeaderBlock(const std::string& pOut) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static port::TMemEnv vLogEnv;
-  tracelog::PSetLogEnv(vLogEnv);
-  soap::PRegisterWSDLPublish();
-  soap::PRegisterVelmoraIntf();
-  soap::PCoInitialize();
-  static data::TDMBancoDeDados vModule;
-  data::vFireBird = &vModule;
+  fuzz::PStartServiceInMemory();
   return 0;
 }
 

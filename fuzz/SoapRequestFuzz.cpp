@@ -13,6 +13,7 @@
 #include "data/uClassControle.h"
 #include "data/uDMBancoDeDados.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/ServiceInMemory.h"
 #include "port/MemEnv.h"
 #include "soap/SoapHttpHandler.h"
 #include "soap/VelmoraIntf.h"
@@ -35,13 +36,7 @@ bool FWellFormed(const std::string& pText) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static port::TMemEnv vLogEnv;
-  tracelog::PSetLogEnv(vLogEnv);
-  soap::PRegisterWSDLPublish();
-  soap::PRegisterVelmoraIntf();
-  soap::PCoInitialize();
-  static data::TDMBancoDeDados vModule;
-  data::vFireBird = &vModule;
+  fuzz::PStartServiceInMemory();
   return 0;
 }
 
