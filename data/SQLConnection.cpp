@@ -437,6 +437,17 @@ void TSQLStatement::PExec(const std::string& pSQL, const TParamValues& pValues) 
   }
 }
 
+void TSQLStatement::PPrepareOnly(const std::string& pSQL) {
+  THandles& h = *vHandles;
+  try {
+    PPrepare(pSQL);
+  } catch (...) {
+    h.PRollback();
+    throw;
+  }
+  h.PRollback();
+}
+
 namespace {
 
 std::string FReadBlob(isc_db_handle* pDb, isc_tr_handle* pTr, ISC_QUAD pId, const std::string& pSQL) {

@@ -133,6 +133,8 @@ class TSQLStatement {
   [[nodiscard]] bool FFetch(std::vector<TFieldValue>& pRow);
   void PExec(const std::string& pSQL, const TParamValues& pValues);
   void PClose() noexcept;
+  // Prepares the text without executing it and rolls the transaction back.
+  void PPrepareOnly(const std::string& pSQL);
   [[nodiscard]] const std::vector<TColumnInfo>& FColumns() const noexcept { return vColumns; }
 
   // Called by the connection before it detaches; then tells the owner

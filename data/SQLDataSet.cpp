@@ -422,6 +422,13 @@ void TCustomSQLDataSet::ExecSQL() {
   FStatement().PExec(vTranslated->vText, FParamValues());
 }
 
+void TCustomSQLDataSet::Prepare() {
+  Close();
+  PTranslate();
+  if (SQL.FIsEmpty()) throw EDatabaseError("No SQL statement");
+  FStatement().PPrepareOnly(vTranslated->vText);
+}
+
 void TCustomSQLDataSet::Close() noexcept {
   if (vStatement) vStatement->PClose();
   PMarkClosed();

@@ -100,6 +100,9 @@ class TCustomSQLDataSet {
   // on its own. Matching no row is no error.
   void ExecSQL();
   // Never throws; the text and parameters stay for a reopen.
+  // Prepares the statement without running it (its transaction is rolled
+  // back): the database checks every table, column and parameter it names.
+  void Prepare();
   void Close() noexcept;
 
   [[nodiscard]] bool FActive() const noexcept { return vActive; }
