@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "data/FbClient.h"
 #include "data/uClassControle.h"
 #include "host/uWebModule.h"
 #include "port/Env.h"
@@ -50,6 +51,10 @@ class TVelmoraProcess {
     tracelog::PLiberaLog();
     data::vFireBird = nullptr;
     vDatabase.reset();
+    // The process ends with _exit, which would skip the client library's
+    // teardown: run it here, or every embedded attach leaves its trace
+    // file in the lock directory.
+    data::PShutdownClient();
     if (vXmlRuntime) soap::PCoUninitialize();
     vXmlRuntime = false;
   }

@@ -18,17 +18,20 @@
 #include <cstdarg>
 #include <mutex>
 
+#include "data/FbClient.h"
+
 namespace data {
 
 namespace {
 
 constexpr const char* cClientLibrary = "libfbclient.so.2";
 
+void* vLoaded = nullptr;  // set once by FClient
+
 void* FClient() noexcept {
-  static void* vHandle = nullptr;
   static std::once_flag vOnce;
-  std::call_once(vOnce, [] { vHandle = ::dlopen(cClientLibrary, RTLD_NOW | RTLD_LOCAL); });
-  return vHandle;
+  std::call_once(vOnce, [] { vLoaded = ::dlopen(cClientLibrary, RTLD_NOW | RTLD_LOCAL); });
+  return vLoaded;
 }
 
 // The library's own function pName, or null when the library or the
@@ -49,6 +52,15 @@ ISC_STATUS FUnavailable(ISC_STATUS* pStatus) noexcept {
 }
 
 }  // namespace
+
+void PShutdownClient() noexcept {
+  if (vLoaded == nullptr) return;
+  using TFunction = int(ISC_EXPORT*)(unsigned int, const int);
+  const auto vShutdown = reinterpret_cast<TFunction>(::dlsym(vLoaded, "fb_shutdown"));
+  // No time limit of our own: every attachment is detached by now, so the
+  // teardown has only the engine's own threads and files to finish.
+  if (vShutdown != nullptr) vShutdown(0, fb_shutrsn_app_stopped);
+}
 
 }  // namespace data
 
