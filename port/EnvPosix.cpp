@@ -42,7 +42,18 @@ class TPosixAppendFile final : public IAppendFile {
   TPosixAppendFile(const TPosixAppendFile&) = delete;
   TPosixAppendFile& operator=(const TPosixAppendFile&) = delete;
 
-  bool FWrite(std::string_view pData) override { return FWriteAll(vFd, pData); }
+  // A write the system cuts short (a full disk, a file-size limit) would
+  // leave part of a line that the next line is glued to: what it wrote is
+  // taken back. Every writer holds the flock, so nobody appended meanwhile.
+  bool FWrite(std::string_view pData) override {
+    const off_t vEnd = ::lseek(vFd, 0, SEEK_END);
+    if (FWriteAll(vFd, pData)) return true;
+    if (vEnd >= 0) {
+      while (::ftruncate(vFd, vEnd) != 0 && errno == EINTR) {
+      }
+    }
+    return false;
+  }
 
  private:
   int vFd;
@@ -50,6 +61,11 @@ class TPosixAppendFile final : public IAppendFile {
 
 class TEnvPosix final : public IEnv {
  public:
+  // A write past the file-size limit (ulimit -f, a service's LimitFSIZE)
+  // would end the process with SIGXFSZ before it answers; ignored, the
+  // write fails with EFBIG and only that trace line is lost.
+  TEnvPosix() { (void)::signal(SIGXFSZ, SIG_IGN); }
+
   std::string FExePath() override {
     std::string vPath(4096, '\0');
     const ssize_t vLength = ::readlink("/proc/self/exe", vPath.data(), vPath.size());
