@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "data/FbClient.h"
 #include "data/uClassControle.h"
 #include "host/uWebModule.h"
 #include "port/Env.h"
@@ -17,10 +16,21 @@ namespace app {
 
 namespace {
 
-// The process-wide owner: the web application and the database module.
+// The one owner of the process's state, in the order start-up creates it:
+// the environment (borrowed from the entry), the trace log's slot, the two
+// registries, the web application, the controller and the database module.
+// vControle, vFireBird and FRetornaLog are only accessors of what it holds;
+// it sets them and clears them, nothing else does.
 class TVelmoraProcess {
  public:
-  TVelmoraProcess(port::IEnv& pEnv, const TStartupOptions& pOptions) : vEnv(pEnv), vOptions(pOptions) {}
+  TVelmoraProcess(port::IEnv& pEnv, const TStartupOptions& pOptions)
+      : vEnv(pEnv), vOptions(pOptions), vLog(pEnv) {}
+  ~TVelmoraProcess() {
+    PShutDown();
+    data::vControle = nullptr;
+  }
+  TVelmoraProcess(const TVelmoraProcess&) = delete;
+  TVelmoraProcess& operator=(const TVelmoraProcess&) = delete;
 
   // Start-up steps 1 to 5; throws what fails.
   void PStartUp() {
@@ -35,10 +45,12 @@ class TVelmoraProcess {
     vApplication->PSetWebModuleClass(vOptions.vWebModuleClassAgain != nullptr ? vOptions.vWebModuleClassAgain
                                                                               : &host::FCreateWebModule1);
 
-    // Deliberately never freed: the controller lives as long as the process.
-    data::vControle = std::make_unique<data::TControle>().release();
+    // The controller is never freed while the process runs: shutdown leaves
+    // it alone, and only the end of this owner (the process's end) takes it.
+    vControle = std::make_unique<data::TControle>();
+    data::vControle = vControle.get();
 
-    vDatabase = data::vControle->FRetornaBancoDeDados();
+    vDatabase = data::vControle->FRetornaBancoDeDados(vEnv);
     data::vFireBird = vDatabase.get();
   }
 
@@ -48,13 +60,9 @@ class TVelmoraProcess {
   // half-way, releasing only what was created.
   void PShutDown() noexcept {
     vApplication.reset();
-    tracelog::PLiberaLog();
+    vLog.PLiberaLog();
     data::vFireBird = nullptr;
     vDatabase.reset();
-    // The process ends with _exit, which would skip the client library's
-    // teardown: run it here, or every embedded attach leaves its trace
-    // file in the lock directory.
-    data::PShutdownClient();
     if (vXmlRuntime) soap::PCoUninitialize();
     vXmlRuntime = false;
   }
@@ -62,7 +70,10 @@ class TVelmoraProcess {
  private:
   port::IEnv& vEnv;
   TStartupOptions vOptions;
+  tracelog::TProcessLog vLog;
+  soap::TRegistries vRegistries;
   std::unique_ptr<host::TCGIApplication> vApplication;
+  std::unique_ptr<data::TControle> vControle;
   std::unique_ptr<data::TDMBancoDeDados> vDatabase;
   bool vXmlRuntime = false;
 };

@@ -120,10 +120,9 @@ std::string FSenhaMascarada(const std::string& pSenha) { return pSenha.empty() ?
 
 }  // namespace
 
-TFireBird::TFireBird() : TFireBird(port::FDefaultEnv()) {}
-
+// The log is the process's: the controller has opened it before it creates
+// the module, so the module only writes to it.
 TFireBird::TFireBird(port::IEnv& pEnv) : vEnv(pEnv) {
-  tracelog::PCriaLog("", "S");
   vConexao = FCriaConexao();
 }
 

@@ -38,7 +38,6 @@ class TFireBird : public TDMBancoDeDados {
  public:
   static constexpr const char* FClassName() { return "TFireBird"; }
 
-  TFireBird();
   // pEnv gives the executable's path and reads the configuration file;
   // it must outlive the module.
   explicit TFireBird(port::IEnv& pEnv);

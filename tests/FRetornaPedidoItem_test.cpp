@@ -190,8 +190,8 @@ TEST(FRetornaPedidoItemCusto, PerItemCostDoesNotGrowWithTheOrder) {
   }
   auto vDatabase = opstest::FStoreDatabase(vLinhas);
   port::TMemEnv vEnv;
-  tracelog::PLiberaLog();
-  tracelog::PSetLogEnv(vEnv);
+  tracelog::TProcessLog vLog(vEnv);
+  tracelog::PCriaLog("", "S");
   testsupport::PUseFirebirdRoot();
   vEnv.PSetFile(opstest::cIni, "[DATABASE]\nCAMINHO=" + vDatabase->FPath() + "\nUSUARIO=SYSDBA\n");
   data::TFireBird vModulo(vEnv);
@@ -216,8 +216,6 @@ TEST(FRetornaPedidoItemCusto, PerItemCostDoesNotGrowWithTheOrder) {
     vLongo = std::min(vLongo, FPorItem("1000", 1000));
   }
   EXPECT_LE(vLongo, 1.5 * vCurto) << "per item: 100 items " << vCurto << " s, 1000 items " << vLongo << " s";
-  tracelog::PLiberaLog();
-  tracelog::PSetLogEnv(port::FDefaultEnv());
 }
 
 }  // namespace
