@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSi
   const auto vFields = fuzz::FSplitFields(pData, pSize, 2);
   port::TMemEnv vEnv;
   vEnv.vExePath = "/opt/velmora/velmora.cgi";
+  vEnv.vSymbolize = false;  // every failed data operation lists its stack
   std::string_view vLines = vFields[0];
   while (!vLines.empty()) {
     const std::size_t vEnd = vLines.find('\n');

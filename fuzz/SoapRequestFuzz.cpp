@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSi
   const auto vFields = fuzz::FSplitFields(pData, pSize, 3);
   port::TMemEnv vEnv;
   vEnv.vExePath = "/opt/velmora/velmora.cgi";
+  vEnv.vSymbolize = false;  // every failed data operation lists its stack
   vEnv.vEnvironment = {{"REQUEST_METHOD", "POST"},
                        {"SERVER_PROTOCOL", "HTTP/1.1"},
                        {"PATH_INFO", "/soap/IVelmora"},

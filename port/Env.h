@@ -64,6 +64,9 @@ class IEnv {
   // Uniform integer in [pLow, pHigh].
   [[nodiscard]] virtual int FRandomRange(int pLow, int pHigh) = 0;
   [[nodiscard]] virtual std::uint32_t FThreadId() = 0;
+  // One readable line per return address (port/StackTrace.h); naming them
+  // asks the system's symbol tools. May throw on resource exhaustion.
+  [[nodiscard]] virtual std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) = 0;
 
   // From here on the process is not ended from outside (SIGTERM, SIGHUP,
   // SIGINT, a standard output closed by the reader): it is about to write

@@ -13,6 +13,7 @@
 #include <random>
 
 #include "port/Env.h"
+#include "port/StackTrace.h"
 
 extern char** environ;
 
@@ -183,6 +184,8 @@ class TEnvPosix final : public IEnv {
   }
 
   std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
+
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return port::FSymbolize(pFrames); }
 
   void PHoldTermination() override {
     // Dispositions are process-wide, so this also covers the threads the

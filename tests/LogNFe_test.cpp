@@ -64,6 +64,7 @@ class TEnvInDir final : public port::IEnv {
   void PSleepMs(int pMilliseconds) override { vReal.PSleepMs(pMilliseconds); }
   int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
   std::uint32_t FThreadId() override { return vReal.FThreadId(); }
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vReal.FSymbolize(pFrames); }
   void PHoldTermination() override {}
 
  private:

@@ -145,7 +145,7 @@ void TLog::Excecao(TSender pSender, const std::exception& pException) noexcept {
       try {
         const std::vector<void*> vFrames = port::FRecordedStack(pException);
         if (!vFrames.empty()) {
-          for (const std::string& vFrame : port::FSymbolize(vFrames)) {
+          for (const std::string& vFrame : vEnv->FSymbolize(vFrames)) {
             vListing.append(cListingIndent, ' ');
             vListing += vFrame;
             vListing += "\r\n";
