@@ -1,5 +1,6 @@
 #include "app/DeploymentCheck.h"
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <utility>

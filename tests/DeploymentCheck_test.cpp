@@ -18,6 +18,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/DeploymentCheck.h"
@@ -277,8 +278,10 @@ std::string FExpand(std::string pText, const TInstallation& pInst) {
       {"{port}", std::to_string(gShared->FServerPort())},
       {"{shared}", gShared->FDir()},
   };
-  for (const auto& [vKey, vValue] : cKeys)
-    for (std::size_t p; (p = pText.find(vKey)) != std::string::npos;) pText.replace(p, std::string(vKey).size(), vValue);
+  for (const auto& [vKey, vValue] : cKeys) {
+    const std::string_view vName(vKey);
+    for (std::size_t p; (p = pText.find(vName)) != std::string::npos;) pText.replace(p, vName.size(), vValue);
+  }
   return pText;
 }
 
