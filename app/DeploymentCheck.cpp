@@ -176,7 +176,9 @@ class TDeploymentCheck {
     const std::string vFile = data::FArquivoConfiguracao(vDirectory + cServiceExecutable);
     vConfigurationFile = FAscii(vFile);
     if (!vSystem.FInfo(vFile).vExists) {
+      const std::string vTarget = vSystem.FLinkTarget(vFile);
       PLine(false, "configuration file " + vConfigurationFile +
+                       (vTarget.empty() ? "" : " (a link to " + FAscii(vTarget) + ")") +
                        " not found: write it with section [DATABASE] and CAMINHO=, USUARIO=, SENHA= lines "
                        "(a value runs to the end of its line: no comment after it)");
       return false;
@@ -226,6 +228,13 @@ class TDeploymentCheck {
     const std::string vShown = FAscii(vLog);
     const std::string vLost = " (the service still answers, but its trace lines are lost)";
     if (!vInfo.vExists) {
+      // The package links log/ to a directory of its own; the link alone
+      // cannot be made into one.
+      if (const std::string vTarget = vSystem.FLinkTarget(vLog); !vTarget.empty()) {
+        PLine(false, "log directory " + vShown + " links to " + FAscii(vTarget) + ", which does not exist: mkdir " +
+                         FAscii(vTarget) + " && chown " + FAscii(vUser) + " " + FAscii(vTarget) + vLost);
+        return;
+      }
       if (vSystem.FCanWrite(vDirectory))
         PLine(true, "log directory " + vShown + " missing; the first request creates it");
       else

@@ -51,6 +51,8 @@ class ICheckSystem {
   [[nodiscard]] virtual std::string FUserName(unsigned pUid) = 0;
   // The entry behind pPath (symbolic links followed).
   [[nodiscard]] virtual TFileInfo FInfo(const std::string& pPath) = 0;
+  // Where pPath links to when it is a symbolic link, else "".
+  [[nodiscard]] virtual std::string FLinkTarget(const std::string& pPath) = 0;
   // Whether the effective user may read / write (and, for a directory,
   // enter) pPath.
   [[nodiscard]] virtual bool FCanRead(const std::string& pPath) = 0;

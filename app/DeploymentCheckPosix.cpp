@@ -43,6 +43,14 @@ class TPosixCheckSystem final : public ICheckSystem {
     return vInfo;
   }
 
+  std::string FLinkTarget(const std::string& pPath) override {
+    std::string vTarget(4096, '\0');
+    const ssize_t vLength = ::readlink(pPath.c_str(), vTarget.data(), vTarget.size());
+    if (vLength <= 0) return {};
+    vTarget.resize(static_cast<std::size_t>(vLength));
+    return vTarget;
+  }
+
   bool FCanRead(const std::string& pPath) override { return FAllowed(pPath, R_OK); }
   bool FCanWrite(const std::string& pPath) override { return FAllowed(pPath, W_OK); }
 

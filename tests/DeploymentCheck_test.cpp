@@ -319,6 +319,16 @@ const TCase cCases[] = {
      1,
      {"FAIL  log directory {dir}/log not writable by uid {uid} (owner {other}): chown {user} {dir}/log "
       "(the service still answers, but its trace lines are lost)"}},
+    {"LogLinkedToNothing",
+     [](TInstallation& pInst, e2e::TEnvironment& pEnv) {
+       // As installed: log/ a link to a directory that is not there (yet).
+       fs::remove(pInst.vLog);
+       fs::create_symlink(pInst.vPath + "/var-log", pInst.vLog);
+       return FEmbedded(pInst, pEnv);
+     },
+     1,
+     {"FAIL  log directory {dir}/log links to {dir}/var-log, which does not exist: mkdir {dir}/var-log && "
+      "chown {user} {dir}/var-log (the service still answers, but its trace lines are lost)"}},
     {"LockDirectoryOfAnotherUser",
      [](TInstallation& pInst, e2e::TEnvironment& pEnv) {
        PMakeForeign(pInst.vLock);
