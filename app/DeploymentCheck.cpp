@@ -117,6 +117,8 @@ class TDeploymentCheck {
     vUid = vSystem.FUid();
     const std::string vName = vSystem.FUserName(vUid);
     vUser = vName.empty() ? std::to_string(vUid) : vName;
+    vGroup = vSystem.FGroupName();
+    if (vGroup.empty()) vGroup = vUser;
     for (const auto& [vKey, vValue] : vEnv.FEnvironment()) {
       if (vKey == "FIREBIRD") vFirebird = vValue;
       if (vKey == "FIREBIRD_LOCK") vFirebirdLock = vValue;
@@ -186,7 +188,7 @@ class TDeploymentCheck {
     const std::optional<std::string> vContent = vSystem.FCanRead(vFile) ? vEnv.FReadFile(vFile) : std::nullopt;
     if (!vContent) {
       PLine(false, "configuration file " + vConfigurationFile + " not readable by " + FWhoAndOwner(vFile) +
-                       ": chgrp " + FAscii(vUser) + " " + vConfigurationFile + " && chmod 0640 " +
+                       ": chgrp " + FAscii(vGroup) + " " + vConfigurationFile + " && chmod 0640 " +
                        vConfigurationFile);
       return false;
     }
@@ -440,6 +442,7 @@ class TDeploymentCheck {
   std::string vDirectory;
   unsigned vUid = 0;
   std::string vUser;
+  std::string vGroup;
   std::string vFirebird;
   std::string vFirebirdLock;
   std::string vConfigurationFile;

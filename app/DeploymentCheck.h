@@ -49,6 +49,8 @@ class ICheckSystem {
   // The effective user, and its name ("" when it has none).
   [[nodiscard]] virtual unsigned FUid() = 0;
   [[nodiscard]] virtual std::string FUserName(unsigned pUid) = 0;
+  // The name of the effective group ("" when it has none).
+  [[nodiscard]] virtual std::string FGroupName() = 0;
   // The entry behind pPath (symbolic links followed).
   [[nodiscard]] virtual TFileInfo FInfo(const std::string& pPath) = 0;
   // Where pPath links to when it is a symbolic link, else "".

@@ -3,6 +3,7 @@
 // web server's user sees), stat, readdir and a non-blocking connect.
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <netdb.h>
 #include <poll.h>
 #include <pwd.h>
@@ -31,6 +32,14 @@ class TPosixCheckSystem final : public ICheckSystem {
     if (::getpwuid_r(static_cast<uid_t>(pUid), &vEntry, vBuffer, sizeof vBuffer, &vFound) != 0 || !vFound)
       return {};
     return vFound->pw_name;
+  }
+
+  std::string FGroupName() override {
+    group vEntry{};
+    group* vFound = nullptr;
+    char vBuffer[4096];
+    if (::getgrgid_r(::getegid(), &vEntry, vBuffer, sizeof vBuffer, &vFound) != 0 || !vFound) return {};
+    return vFound->gr_name;
   }
 
   TFileInfo FInfo(const std::string& pPath) override {

@@ -7,6 +7,7 @@
 // Rights are only real for a user that is not root: when the tests run as
 // root (as CI does) the check runs as nobody through setpriv, and the
 // "other user" who owns the broken entries is root.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -130,6 +131,10 @@ unsigned FCheckUid() { return FRoot() ? cNobody : geteuid(); }
 std::string FCheckUser() {
   const passwd* p = getpwuid(FCheckUid());
   return p ? p->pw_name : std::to_string(FCheckUid());
+}
+std::string FCheckGroup() {
+  const group* g = getgrgid(FRoot() ? cNobody : getegid());
+  return g ? g->gr_name : FCheckUser();
 }
 unsigned FOtherUid() { return geteuid(); }
 
@@ -274,6 +279,7 @@ std::string FExpand(std::string pText, const TInstallation& pInst) {
       {"{dir}", pInst.vPath},
       {"{uid}", std::to_string(FCheckUid())},
       {"{user}", FCheckUser()},
+      {"{group}", FCheckGroup()},
       {"{other}", std::to_string(FOtherUid())},
       {"{port}", std::to_string(gShared->FServerPort())},
       {"{shared}", gShared->FDir()},
@@ -427,7 +433,7 @@ const TCase cCases[] = {
      },
      1,
      {"FAIL  configuration file {dir}/caminhoBDQuindar.ini not readable by uid {uid} (owner {other}): chgrp "
-      "{user} {dir}/caminhoBDQuindar.ini && chmod 0640 {dir}/caminhoBDQuindar.ini"}},
+      "{group} {dir}/caminhoBDQuindar.ini && chmod 0640 {dir}/caminhoBDQuindar.ini"}},
 };
 
 class DeploymentCheckRun : public testing::TestWithParam<TCase> {
