@@ -137,16 +137,23 @@ class TDeploymentCheck {
     const bool vConfigured = FCheckConfiguration();
     PCheckLog();
     PCheckLockDirectory();
-    bool vReachable = false;
-    if (vConfigured) {
-      const TDatabaseSpec vSpec = FParseDatabaseSpec(vDados.Caminho);
-      PCheckFirebirdRoot(vSpec);
-      if (vSpec.vKind == TDatabaseSpec::TKind::File) PCheckDatabaseFile(vSpec);
-      vReachable = vSpec.vKind != TDatabaseSpec::TKind::Server || FCheckServerPort(vSpec);
-    } else {
+    if (!vConfigured) {
       PCheckFirebirdRoot(TDatabaseSpec{});
+      return 1;
     }
-    if (vConfigured && vReachable) PCheckDatabase();
+    const TDatabaseSpec vSpec = FParseDatabaseSpec(vDados.Caminho);
+    PCheckFirebirdRoot(vSpec);
+    if (vSpec.vKind == TDatabaseSpec::TKind::File) PCheckDatabaseFile(vSpec);
+    if (vSpec.vKind == TDatabaseSpec::TKind::Server && !FCheckServerPort(vSpec)) return 1;
+    if (vUid == 0 && vSpec.vKind != TDatabaseSpec::TKind::Server) {
+      // An embedded attach by root leaves root's lock files behind, which
+      // the web server's user then cannot open: the very fault checked for.
+      PLine(false, "database not opened as root: the embedded engine would leave lock files in " +
+                       FAscii(FLockDirectory()) + " that the web server's user cannot open; run the check as "
+                       "that user");
+      return 1;
+    }
+    PCheckDatabase();
     return vFailures == 0 ? 0 : 1;
   }
 
@@ -262,9 +269,11 @@ class TDeploymentCheck {
                        FAscii(vUser) + " " + FAscii(vFile) + vLost);
   }
 
+  std::string FLockDirectory() const { return vFirebirdLock.empty() ? cDefaultLockDirectory : vFirebirdLock; }
+
   void PCheckLockDirectory() {
     const bool vSet = !vFirebirdLock.empty();
-    const std::string vLock = vSet ? vFirebirdLock : cDefaultLockDirectory;
+    const std::string vLock = FLockDirectory();
     const std::string vShown = FAscii(vLock);
     const std::string vOrSet = vSet ? ", or set FIREBIRD_LOCK to a directory " + FAscii(vUser) + " can write"
                                     : ", or set FIREBIRD_LOCK to a directory " + FAscii(vUser) +

@@ -266,6 +266,8 @@ struct TCase {
   // Builds the broken part; returns the arguments after "--dir DIR".
   std::vector<std::string> (*PSetUp)(TInstallation& pInst, e2e::TEnvironment& pEnv);
   int vExit;
+  // Run as the test's own user, root included, instead of nobody.
+  bool vAsTester;
   // Lines the output must hold, "{dir}", "{uid}", "{user}", "{other}",
   // "{port}" replaced; a line ending in "..." must only start so.
   std::vector<std::string> vLines;
@@ -297,7 +299,7 @@ std::vector<std::string> FEmbedded(TInstallation& pInst, e2e::TEnvironment&) {
 }
 
 const TCase cCases[] = {
-    {"Good", &FEmbedded, 0,
+    {"Good", &FEmbedded, 0, false,
      {"ok    configuration file readable: {dir}/caminhoBDQuindar.ini",
       "ok    CAMINHO \"{shared}/demo.fdb\"",
       "ok    SENHA set",
@@ -313,7 +315,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FServerCaminho(), cPassword);
        return {};
      },
-     0,
+     0, false,
      {"ok    Firebird server localhost port {port} answers",
       "ok    attach to \"localhost/{port}:{shared}/server.fdb\" as \"SYSDBA\" (SENHA set)",
       "ok    statement prepared: FAtualizaStatusPedido pre-sale"}},
@@ -322,7 +324,7 @@ const TCase cCases[] = {
        PMakeForeign(pInst.vLog);
        return FEmbedded(pInst, pEnv);
      },
-     1,
+     1, false,
      {"FAIL  log directory {dir}/log not writable by uid {uid} (owner {other}): chown {user} {dir}/log "
       "(the service still answers, but its trace lines are lost)"}},
     {"LogLinkedToNothing",
@@ -332,7 +334,7 @@ const TCase cCases[] = {
        fs::create_symlink(pInst.vPath + "/var-log", pInst.vLog);
        return FEmbedded(pInst, pEnv);
      },
-     1,
+     1, false,
      {"FAIL  log directory {dir}/log links to {dir}/var-log, which does not exist: mkdir {dir}/var-log && "
       "chown {user} {dir}/var-log (the service still answers, but its trace lines are lost)"}},
     {"LockDirectoryOfAnotherUser",
@@ -340,7 +342,7 @@ const TCase cCases[] = {
        PMakeForeign(pInst.vLock);
        return FEmbedded(pInst, pEnv);
      },
-     1,
+     1, false,
      {"FAIL  lock directory {dir}/lock not writable by uid {uid} (owner {other}): chown {user} {dir}/lock, "
       "or set FIREBIRD_LOCK to a directory {user} can write",
       "FAIL  attach to \"{shared}/demo.fdb\" as \"SYSDBA\" (SENHA set) failed: ..."}},
@@ -350,7 +352,7 @@ const TCase cCases[] = {
          if (vKey == "FIREBIRD") vValue = gShared->vSuper;
        return FEmbedded(pInst, pEnv);
      },
-     1,
+     1, false,
      {"FAIL  Firebird root {shared}/super: ServerMode Super lets one process at a time open the database "
       "(concurrent requests come back empty): write ServerMode = Classic in {shared}/super/firebird.conf, or "
       "the web server must pass FIREBIRD={dir}/firebird (/etc/velmora/velmora.env lists the values)"}},
@@ -360,7 +362,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FDemo(), cPassword);
        return std::vector<std::string>{};
      },
-     1,
+     1, false,
      {"FAIL  FIREBIRD not set: the embedded engine falls back to its default root (ServerMode Super, one process "
       "at a time: concurrent requests come back empty); the web server must pass FIREBIRD={dir}/firebird "
       "(/etc/velmora/velmora.env lists the values)"}},
@@ -369,7 +371,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FDemo() + "        ; or host:/path for a Firebird server", cPassword);
        return {};
      },
-     1,
+     1, false,
      {"FAIL  CAMINHO \"{shared}/demo.fdb        ; or host:/path for a Firebird server\" looks like it carries an "
       "inline comment: a value runs to the end of its line; put the comment on a line of its own",
       "FAIL  database file \"{shared}/demo.fdb        ; or host:/path for a Firebird server\" not found: check "
@@ -379,7 +381,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FServerCaminho(), cWrongPassword);
        return {};
      },
-     1,
+     1, false,
      {"ok    SENHA set",
       "ok    Firebird server localhost port {port} answers",
       "FAIL  attach to \"localhost/{port}:{shared}/server.fdb\" as \"SYSDBA\" (SENHA set) failed: Your user name "
@@ -391,7 +393,7 @@ const TCase cCases[] = {
        pInst.PIni("127.0.0.1/1:/srv/store.fdb", cPassword);
        return {};
      },
-     1,
+     1, false,
      {"FAIL  Firebird server 127.0.0.1 port 1 does not answer within 3 s (Connection refused): start the server, "
       "or correct host and port in CAMINHO (host/port:/path)"}},
     {"TableAndColumnMissing",
@@ -399,7 +401,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FDamaged(), cPassword);
        return {};
      },
-     1,
+     1, false,
      {"ok    statement prepared: FRetornaPedidoCabecalho",
       "FAIL  statement FRetornaColConvenios payment condition: Dynamic SQL Error; SQL error code = -204; Table "
       "unknown; CONDPAG; At line 1, column 15: the store database lacks the table or column named; every request "
@@ -411,7 +413,7 @@ const TCase cCases[] = {
        pInst.PIni(gShared->FDemo(), cPassword);
        return {"--order", "001", "99999999", "P"};
      },
-     1,
+     1, false,
      {"FAIL  FRetornaPedido 001 99999999 P: empty answer, no error: no such order in the store database"}},
     {"LockFileOfAnotherUser",
      [](TInstallation& pInst, e2e::TEnvironment& pEnv) {
@@ -420,10 +422,16 @@ const TCase cCases[] = {
        PMakeForeign(pInst.vLock + "/fb_init");
        return FEmbedded(pInst, pEnv);
      },
-     1,
+     1, false,
      {"FAIL  lock file {dir}/lock/fb_init not writable by uid {uid} (owner {other}): chown {user} "
       "{dir}/lock/fb_init (or remove it while no Firebird process runs), or set FIREBIRD_LOCK to a directory "
       "{user} can write"}},
+    {"RunAsRoot", &FEmbedded, 1, true,
+     {"FAIL  running as root, whose rights say nothing about the web server's: run it as that user, sudo -u "
+      "www-data env $(cat /etc/velmora/velmora.env) velmora-check",
+      "ok    log directory writable: {dir}/log",
+      "FAIL  database not opened as root: the embedded engine would leave lock files in {dir}/lock that the web "
+      "server's user cannot open; run the check as that user"}},
     {"ConfigurationNotReadable",
      [](TInstallation& pInst, e2e::TEnvironment& pEnv) {
        FEmbedded(pInst, pEnv);
@@ -431,7 +439,7 @@ const TCase cCases[] = {
        fs::permissions(pInst.vIni, FRoot() ? fs::perms::owner_read | fs::perms::owner_write : fs::perms::none);
        return std::vector<std::string>{};
      },
-     1,
+     1, false,
      {"FAIL  configuration file {dir}/caminhoBDQuindar.ini not readable by uid {uid} (owner {other}): chgrp "
       "{group} {dir}/caminhoBDQuindar.ini && chmod 0640 {dir}/caminhoBDQuindar.ini"}},
 };
@@ -449,7 +457,9 @@ class DeploymentCheckRun : public testing::TestWithParam<TCase> {
 
 TEST_P(DeploymentCheckRun, ReportsEachProblemOnItsOwnLineWithItsFix) {
   const TCase& c = GetParam();
-  if (FRoot() && access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv";
+  if (c.vAsTester && !FRoot()) GTEST_SKIP() << "a case for a check run by root";
+  const bool vAsNobody = FRoot() && !c.vAsTester;
+  if (vAsNobody && access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv";
   TInstallation vInst(*gShared);
   e2e::TEnvironment vEnv = {{"PATH", "/usr/bin:/bin"},
                             {"FIREBIRD", gShared->vClassic},
@@ -457,7 +467,7 @@ TEST_P(DeploymentCheckRun, ReportsEachProblemOnItsOwnLineWithItsFix) {
   const std::vector<std::string> vExtra = c.PSetUp(vInst, vEnv);
 
   std::vector<std::string> vArgv;
-  if (FRoot())
+  if (vAsNobody)
     vArgv = {"/usr/bin/setpriv", "--reuid=" + std::to_string(cNobody), "--regid=" + std::to_string(cNobody),
              "--clear-groups"};
   vArgv.push_back(gShared->vCheck);
@@ -491,6 +501,11 @@ TEST_P(DeploymentCheckRun, ReportsEachProblemOnItsOwnLineWithItsFix) {
   for (const unsigned char b : r.vStdout) EXPECT_TRUE(b == '\n' || (b >= 0x20 && b < 0x7F)) << int(b);
   EXPECT_EQ(r.vStdout.find(cPassword), std::string::npos);
   EXPECT_EQ(r.vStdout.find(cWrongPassword), std::string::npos);
+  // Run by root, the check leaves no lock file behind: the lock directory
+  // belongs to the web server's user.
+  if (c.vAsTester) {
+    EXPECT_TRUE(fs::is_empty(vInst.vLock));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Deployments, DeploymentCheckRun, testing::ValuesIn(cCases),
