@@ -34,6 +34,13 @@ struct TBancoDeDados {
   std::string Senha;    // "SENHA"
 };
 
+// caminhoBDQuindar.ini beside the executable pExePath: the file the module reads.
+[[nodiscard]] std::string FArquivoConfiguracao(const std::string& pExePath);
+// The settings in the text of a configuration file, read exactly as the
+// module reads them, without trace lines or a connection (the installer's
+// check reads them this way too).
+[[nodiscard]] TBancoDeDados FLeConfiguracao(const std::string& pConteudo);
+
 class TFireBird : public TDMBancoDeDados {
  public:
   static constexpr const char* FClassName() { return "TFireBird"; }
