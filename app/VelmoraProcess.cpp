@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/uClassControle.h"
+#include "host/FastCGIApp.h"
 #include "host/uWebModule.h"
 #include "port/Env.h"
 #include "soap/VelmoraIntf.h"
@@ -55,6 +56,18 @@ class TVelmoraProcess {
   }
 
   void PRunRequest() { vApplication->PRun(); }
+
+  // The persistent mode: the request cycle once per FastCGI request, in
+  // this process, until a stop is asked for. Every line goes into the
+  // file of its own day; after each request the database module ends what
+  // the request left open on its connection.
+  void PServeFastCGI() {
+    tracelog::FRetornaLog().PSetDailyFile(true);
+    host::TFastCGIApplication vServer(*vApplication, vEnv, [] {
+      if (data::vFireBird != nullptr) data::vFireBird->PFimRequisicao();
+    });
+    (void)vServer.FRun();
+  }
 
   // Shutdown in its order; also tidies up after a start-up that failed
   // half-way, releasing only what was created.
@@ -112,7 +125,11 @@ int FRunProcess(port::IEnv& pEnv, const TStartupOptions& pOptions) {
     vProcess.PShutDown();
     return 1;
   }
-  vProcess.PRunRequest();
+  if (pEnv.FStdinIsListeningSocket()) {
+    vProcess.PServeFastCGI();
+  } else {
+    vProcess.PRunRequest();
+  }
   vProcess.PShutDown();
   return 0;
 }

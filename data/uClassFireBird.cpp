@@ -138,6 +138,11 @@ TFireBird::TFireBird(port::IEnv& pEnv) : vEnv(pEnv) {
   vConexao = FCriaConexao();
 }
 
+void TFireBird::PFimRequisicao() noexcept {
+  // Every statement commits when its rows are read or its query closed;
+  // the query objects of an operation are gone by now, so nothing is open.
+}
+
 TFireBird::~TFireBird() {
   if (vConexao) vConexao->PClose();
 }

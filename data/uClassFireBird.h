@@ -67,6 +67,10 @@ class TFireBird : public TDMBancoDeDados {
   void PCondPag(xmlbind::TXMLConvenioType& pConvenio, const std::string& pCodPrazo);
   // ---- end of the data operations
 
+  // Between two requests: no transaction stays open on the connection, which
+  // itself is kept.
+  void PFimRequisicao() noexcept override;
+
   // The connection, owned by the module.
   std::unique_ptr<TSQLConnection> vConexao;
 

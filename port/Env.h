@@ -74,6 +74,11 @@ class IEnv {
   // whole answer stops its CGI at once, which would cut off the trace
   // lines and the database detach that follow the answer.
   virtual void PHoldTermination() = 0;
+
+  // True when standard input is a listening socket: a FastCGI process
+  // manager started the process (lighttpd's bin-path, spawn-fcgi, mod_fcgid,
+  // a systemd socket unit). A CGI's standard input is a pipe or a file.
+  [[nodiscard]] virtual bool FStdinIsListeningSocket() { return false; }
 };
 
 // The real operating system. Never null, never freed.

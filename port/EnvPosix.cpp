@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -186,6 +187,12 @@ class TEnvPosix final : public IEnv {
   std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
 
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return port::FSymbolize(pFrames); }
+
+  bool FStdinIsListeningSocket() override {
+    int vListening = 0;
+    socklen_t vLength = sizeof vListening;
+    return ::getsockopt(0, SOL_SOCKET, SO_ACCEPTCONN, &vListening, &vLength) == 0 && vListening != 0;
+  }
 
   void PHoldTermination() override {
     // Dispositions are process-wide, so this also covers the threads the

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 #include "port/Env.h"
 #include "port/Exception.h"
@@ -102,7 +103,8 @@ TLog::TLog(port::IEnv& pEnv, const std::string& pName, const std::string& pSwitc
     PAppendNumber(vDate, vToday.vYear, 4);
     PAppendNumber(vDate, vToday.vMonth, 2);
     PAppendNumber(vDate, vToday.vDay, 2);
-    vFileName = vDirectory + "Log" + vName + vDate + ".txt";
+    vFilePrefix = vDirectory + "Log" + vName;
+    vFileName = vFilePrefix + vDate + ".txt";
     if (!vOs.FFileExists(vDirectory)) {
       // A failure shows later as lines that cannot be opened and are dropped.
       (void)vOs.FForceDirectories(vDirectory);
@@ -180,6 +182,18 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
     std::lock_guard vGuard(vLock);
     if (!vEnabled) return;
     port::IEnv& vOs = *vEnv;
+    // A daily file is named after the line's own time, taken once for both.
+    std::optional<port::TDateTime> vLineTime;
+    std::string vDailyName;
+    if (vDailyFile) {
+      vLineTime = vOs.FNow();
+      vDailyName = vFilePrefix;
+      PAppendNumber(vDailyName, vLineTime->vYear, 4);
+      PAppendNumber(vDailyName, vLineTime->vMonth, 2);
+      PAppendNumber(vDailyName, vLineTime->vDay, 2);
+      vDailyName += ".txt";
+    }
+    const std::string& vFileName = vDailyFile ? vDailyName : this->vFileName;
     std::unique_ptr<port::IAppendFile> vFile;
     for (int vAttempt = 0; vAttempt < cOpenAttempts && !vFile; ++vAttempt) {
       vFile = vOs.FOpenAppendLocked(vFileName);
@@ -193,7 +207,7 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
     if (!vFile) return;
     // One write per line while the lock is held; the file is closed (and
     // unlocked) when vFile goes out of scope, also when composing fails.
-    (void)vFile->FWrite(FComposeLine(vOs.FNow(), vOs.FThreadId(), pLevel, pSender, pMessage));
+    (void)vFile->FWrite(FComposeLine(vLineTime ? *vLineTime : vOs.FNow(), vOs.FThreadId(), pLevel, pSender, pMessage));
   } catch (...) {
     // Every failure of the log is swallowed: the line is lost.
   }

@@ -46,7 +46,12 @@ class TLog {
   [[nodiscard]] bool FTrace() const noexcept { return vTrace; }
   void PSetTrace(bool pValue) noexcept;
 
+  // The file of the day the log was created.
   [[nodiscard]] const std::string& FFileName() const noexcept { return vFileName; }
+  // A process that serves many requests lives past midnight: with this on,
+  // each line goes into the file of its own day instead of the file of the
+  // day the log was created. Off by default (one request per process).
+  void PSetDailyFile(bool pValue) noexcept { vDailyFile = pValue; }
   [[nodiscard]] bool FEnabled() const noexcept { return vEnabled; }
 
  private:
@@ -56,6 +61,8 @@ class TLog {
 
   port::IEnv* vEnv = nullptr;
   std::string vFileName;
+  std::string vFilePrefix;  // directory, "Log" and the name: the date and ".txt" follow
+  bool vDailyFile = false;
   std::mutex vLock;
   bool vEnabled = false;
   bool vTrace = false;
