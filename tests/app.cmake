@@ -24,3 +24,8 @@ add_dependencies(Lighttpd_test velmora.cgi)
 # A real SOAP client (PHP) through lighttpd.
 velmora_test(SoapClient LIBS velmora_e2e)
 add_dependencies(SoapClient_test velmora.cgi)
+
+# The persistent mode: the executable as a FastCGI worker.
+target_sources(velmora_e2e PRIVATE e2e/FastCGIWorker.cpp)
+velmora_test(FastCGI LIBS velmora_e2e)
+add_dependencies(FastCGI_test velmora.cgi)
