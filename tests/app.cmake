@@ -13,6 +13,7 @@ target_compile_definitions(velmora_e2e PRIVATE
 add_executable(velmora_startfail.cgi e2e/StartupFailureMain.cpp)
 target_link_libraries(velmora_startfail.cgi PRIVATE velmora_app)
 
+velmora_test(VelmoraProcess LABEL unit LIBS velmora_app)
 velmora_test(VelmoraCgi LIBS velmora_e2e)
 add_dependencies(VelmoraCgi_test velmora.cgi velmora_startfail.cgi)
 target_compile_definitions(VelmoraCgi_test PRIVATE
