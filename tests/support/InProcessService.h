@@ -32,6 +32,10 @@ class TInProcessService {
   // then reach a database).
   explicit TInProcessService(std::string pIni = {}) : vIni(std::move(pIni)) {}
 
+  // A further file of the installation (the publisher's administration
+  // file, say), present in every run from now on.
+  void PSetFile(std::string pPath, std::string pContent) { vFiles.emplace_back(std::move(pPath), std::move(pContent)); }
+
   [[nodiscard]] TInProcessAnswer FRun(const std::vector<std::pair<std::string, std::string>>& pVariables,
                                       std::string_view pContent = {}) const {
     port::TMemEnv vEnv;
@@ -39,6 +43,7 @@ class TInProcessService {
     vEnv.vEnvironment = pVariables;
     vEnv.vStdin = std::string(pContent);
     if (!vIni.empty()) vEnv.PSetFile(cIni, vIni);
+    for (const auto& [vPath, vContent] : vFiles) vEnv.PSetFile(vPath, vContent);
     TInProcessAnswer vAnswer;
     vAnswer.vExitCode = app::FRunProcess(vEnv);
     vAnswer.vStdout = vEnv.vStdout;
@@ -49,6 +54,7 @@ class TInProcessService {
 
  private:
   std::string vIni;
+  std::vector<std::pair<std::string, std::string>> vFiles;
 };
 
 }  // namespace testsupport
