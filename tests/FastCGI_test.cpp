@@ -8,12 +8,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/FastCGIWorker.h"
 #include "e2e/ProcessRunner.h"
+#include "e2e/RowLock.h"
 
 namespace {
 
@@ -156,6 +158,28 @@ TEST_F(FastCGI, SigtermWhileIdleEndsTheWorkerAtOnce) {
   EXPECT_LT(std::chrono::steady_clock::now() - vStart, std::chrono::seconds(2));
   const std::string vLog = FLogOf(vFcgiDir->FPath());
   EXPECT_NE(vLog.find("**** Log finalizado ****"), std::string::npos) << vLog;
+}
+
+// SIGTERM while a request runs: the request is finished and answered
+// first (here it waits for a locked row until the lock bound), then the
+// worker ends with its finish banner.
+TEST_F(FastCGI, SigtermDuringARequestFinishesItFirst) {
+  const TCase vUpdate = FCases()[9];
+  ASSERT_EQ(std::string(vUpdate.vName), "status update 104");
+  const std::string vFalse = "<return xsi:type=\"xsd:boolean\">false</return>";
+  {
+    e2e::TRowLock vLock(vDir.FPath() + "/fcgi.fdb", "00000104");
+    auto vAnswer = std::async(std::launch::async, [&] { return vWorker->FRequest(vUpdate.vVars, vUpdate.vBody); });
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_EQ(vAnswer.wait_for(std::chrono::seconds(0)), std::future_status::timeout) << "it waits for the lock";
+    ::kill(vWorker->FPid(), SIGTERM);
+    const std::string vText = vAnswer.get();
+    EXPECT_NE(vText.find("Status: 200 OK\r\n"), std::string::npos) << vText;
+    EXPECT_NE(vText.find(vFalse), std::string::npos) << vText;
+  }
+  EXPECT_EQ(vWorker->FStop(0, 5000), 0) << "ends by itself once the request is done";
+  const std::string vLog = FLogOf(vFcgiDir->FPath());
+  EXPECT_NE(vLog.find("**** Log finalizado ****"), std::string::npos);
 }
 
 }  // namespace
