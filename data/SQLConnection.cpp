@@ -148,10 +148,23 @@ void PAddInt32(std::string& pBlock, char pTag, int pValue) {
   for (int i = 0; i < 4; ++i) pBlock += static_cast<char>((pValue >> (8 * i)) & 0xFF);
 }
 
-std::string FTpb() {
+// A statement that only reads runs in a read-only transaction: in read
+// committed mode the engine starts it committed already, so ending it
+// writes nothing to the database (a read-write one forces a page write and
+// a flush of the file at every commit).
+bool FOnlyReads(const std::string& pSQL) {
+  std::size_t vStart = pSQL.find_first_not_of(" \t\r\n(");
+  if (vStart == std::string::npos) return false;
+  std::string vWord;
+  while (vStart < pSQL.size() && std::isalpha(static_cast<unsigned char>(pSQL[vStart])))
+    vWord += static_cast<char>(std::tolower(static_cast<unsigned char>(pSQL[vStart++])));
+  return vWord == "select";
+}
+
+std::string FTpb(bool pReadOnly) {
   std::string vTpb;
   vTpb += static_cast<char>(isc_tpb_version3);
-  vTpb += static_cast<char>(isc_tpb_write);
+  vTpb += static_cast<char>(pReadOnly ? isc_tpb_read : isc_tpb_write);
   vTpb += static_cast<char>(isc_tpb_read_committed);
   vTpb += static_cast<char>(isc_tpb_rec_version);
   vTpb += static_cast<char>(isc_tpb_wait);
@@ -333,7 +346,7 @@ void TSQLStatement::PPrepare(const std::string& pSQL) {
   const TCallBound vBound(h.vDb);
   ISC_STATUS_ARRAY vStatus;
   if (!h.vTr) {
-    const std::string vTpb = FTpb();
+    const std::string vTpb = FTpb(FOnlyReads(pSQL));
     isc_start_transaction(vStatus, &h.vTr, 1, &vAttachment.vDb, static_cast<unsigned short>(vTpb.size()),
                           vTpb.data());
     PCheck(vStatus, pSQL);
