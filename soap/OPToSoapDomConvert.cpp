@@ -2,6 +2,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
+#include <libxml/encoding.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -67,6 +68,9 @@ struct TParseState {
   std::string vReason;
   int vLine = 0;
   bool vDoctype = false;
+  // The character encoding the parser was reading in when it met the
+  // error; empty while it read UTF-8, its own default.
+  std::string vEncoding;
 };
 
 TParseState& FState(void* pContext) {
@@ -82,6 +86,10 @@ void PStructuredError(void* pContext, xmlErrorPtr pError) {
   while (!vState.vReason.empty() && (vState.vReason.back() == '\n' || vState.vReason.back() == ' '))
     vState.vReason.pop_back();
   vState.vLine = pError->line;
+  const auto* vContext = static_cast<const xmlParserCtxt*>(pContext);
+  if (vContext->input != nullptr && vContext->input->buf != nullptr && vContext->input->buf->encoder != nullptr &&
+      vContext->input->buf->encoder->name != nullptr)
+    vState.vEncoding = vContext->input->buf->encoder->name;
 }
 
 // SOAP 1.1 forbids a DTD in a message; stopping here means no declaration of
@@ -186,11 +194,64 @@ std::string FLineExcerpt(std::string_view pText, int pLine) {
   return FUtf8ToAnsi(vLine.substr(0, vPos));
 }
 
+struct TEncodingClose {
+  void operator()(xmlCharEncodingHandler* p) const { xmlCharEncCloseFunc(p); }
+};
+struct TBufferFree {
+  void operator()(xmlBuffer* p) const { xmlBufferFree(p); }
+};
+
+// The request text up to the end of line pLine, decoded to UTF-8 from the
+// encoding the parser read it in, with a fresh converter of that encoding
+// (a converter keeps state). A byte the encoding cannot decode becomes "?"
+// and decoding goes on after it. Nothing when libxml2 does not know the
+// encoding after all.
+std::optional<std::string> FDecodedLines(std::string_view pText, const std::string& pEncoding, int pLine) {
+  std::unique_ptr<xmlCharEncodingHandler, TEncodingClose> vHandler(xmlFindCharEncodingHandler(pEncoding.c_str()));
+  std::unique_ptr<xmlBuffer, TBufferFree> vIn(xmlBufferCreate()), vOut(xmlBufferCreate());
+  if (!vHandler || !vIn || !vOut) return std::nullopt;
+  // Small pieces keep the cost of skipping one undecodable byte small.
+  constexpr std::size_t cPiece = 256;
+  // A sequence this long that still decodes to nothing is no partial
+  // character waiting for its rest but a fault.
+  constexpr int cLongestPartial = 16;
+  std::string vResult;
+  int vLines = 0;
+  std::size_t vPos = 0;
+  while (vLines < pLine) {
+    if (vPos < pText.size()) {
+      const std::size_t vCount = std::min(cPiece, pText.size() - vPos);
+      if (xmlBufferAdd(vIn.get(), reinterpret_cast<const xmlChar*>(pText.data() + vPos), static_cast<int>(vCount)) != 0)
+        break;
+      vPos += vCount;
+    }
+    const int vBefore = xmlBufferLength(vIn.get());
+    if (vBefore == 0) break;
+    (void)xmlCharEncInFunc(vHandler.get(), vOut.get(), vIn.get());
+    const std::string_view vDecoded(reinterpret_cast<const char*>(xmlBufferContent(vOut.get())),
+                                    static_cast<std::size_t>(xmlBufferLength(vOut.get())));
+    vLines += static_cast<int>(std::count(vDecoded.begin(), vDecoded.end(), '\n'));
+    vResult += vDecoded;
+    xmlBufferEmpty(vOut.get());
+    const int vAfter = xmlBufferLength(vIn.get());
+    if (vAfter == vBefore && (vPos == pText.size() || vAfter >= cLongestPartial)) {
+      vResult += '?';
+      xmlBufferShrink(vIn.get(), 1);
+    }
+  }
+  return vResult;
+}
+
 [[noreturn]] void PThrowMalformed(std::string_view pText, const TParseState& pState) {
   const std::string vReason = pState.vHasError ? pState.vReason : "Document is not well-formed";
   const int vLine = pState.vLine > 0 ? pState.vLine : 1;
+  // The line is quoted in the envelope's own encoding, like every other
+  // text of it: decoded as the parser decoded it, then narrowed to the
+  // code page.
+  std::optional<std::string> vDecoded;
+  if (!pState.vEncoding.empty()) vDecoded = FDecodedLines(pText, pState.vEncoding, vLine);
   throw ESOAPDomConvertError(FUtf8ToAnsi(vReason) + "\r\nLine: " + std::to_string(vLine) + "\r\n" +
-                             FLineExcerpt(pText, vLine));
+                             FLineExcerpt(vDecoded ? *vDecoded : pText, vLine));
 }
 
 TDocPtr FParse(std::string_view pText) {
