@@ -1,24 +1,19 @@
 #include "host/CGIRequest.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "port/Env.h"
+#include "port/Text.h"
 
 namespace host {
 
 namespace {
 
-bool FSameText(std::string_view pA, std::string_view pB) {
-  return pA.size() == pB.size() && strncasecmp(pA.data(), pB.data(), pA.size()) == 0;
-}
-
 constexpr std::string_view kHttpPrefix = "HTTP_";
 
 std::string FToggleHttpPrefix(std::string_view pName) {
-  if (pName.size() >= kHttpPrefix.size() && FSameText(pName.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
+  if (pName.size() >= kHttpPrefix.size() && port::FSameTextNoCase(pName.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
     return std::string(pName.substr(kHttpPrefix.size()));
   }
   return std::string(kHttpPrefix) + std::string(pName);
@@ -70,12 +65,12 @@ TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
 }
 
 std::string TCGIRequest::FVariable(std::string_view pName) const {
-  if (FSameText(pName, "HTTP_PROXY")) return {};
+  if (port::FSameTextNoCase(pName, "HTTP_PROXY")) return {};
   // An exact match wins over one that differs only in case.
   const std::pair<std::string, std::string>* vFound = nullptr;
   for (const auto& vEntry : vEnvironment) {
     if (vEntry.first == pName) return vEntry.second;
-    if (vFound == nullptr && FSameText(vEntry.first, pName)) vFound = &vEntry;
+    if (vFound == nullptr && port::FSameTextNoCase(vEntry.first, pName)) vFound = &vEntry;
   }
   return vFound != nullptr ? vFound->second : std::string();
 }

@@ -4,6 +4,7 @@
 #include "host/WebRequest.h"
 #include "host/WebText.h"
 #include "port/Exception.h"
+#include "port/Text.h"
 #include "soap/CodePage.h"
 #include "soap/WSDLGenerator.h"
 #include "soap/XmlTextWriter.h"
@@ -150,7 +151,7 @@ std::string FXmlTypeNameForPage(const std::string& pTypeName) {
 
 std::string TQueryFields::FValue(std::string_view pName) const {
   for (const auto& [vName, vValue] : vFields) {
-    if (soap::FSameTextNoCase(vName, pName)) return vValue;
+    if (port::FSameTextNoCase(vName, pName)) return vValue;
   }
   return {};
 }

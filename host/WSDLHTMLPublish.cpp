@@ -7,6 +7,7 @@
 #include "host/WebText.h"
 #include "port/Env.h"
 #include "port/Exception.h"
+#include "port/Text.h"
 
 namespace host {
 
@@ -22,7 +23,7 @@ struct TAdminRead {
 
 int FAdminLine(void* pUser, const char* pSection, const char* pName, const char* pValue) {
   auto* vRead = static_cast<TAdminRead*>(pUser);
-  if (soap::FSameTextNoCase(pSection, *vRead->vSection)) vRead->vPorts->push_back({pName, pValue});
+  if (port::FSameTextNoCase(pSection, *vRead->vSection)) vRead->vPorts->push_back({pName, pValue});
   return 1;
 }
 
@@ -71,7 +72,7 @@ TWSDLHTMLPublish::TWSDLHTMLPublish(std::string pName, port::IEnv& pEnv)
 
 void TWSDLHTMLPublish::ServiceInfoPage(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse,
                                        bool& pHandled) {
-  if (soap::FSameTextNoCase(pRequest.PathInfo(), "/inspection.wsil")) {
+  if (port::FSameTextNoCase(pRequest.PathInfo(), "/inspection.wsil")) {
     pResponse.SetContent(FInspectionDocument(FBaseUrl(pRequest)));
     pResponse.SetContentType("text/xml");
   } else {

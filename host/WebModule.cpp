@@ -1,9 +1,8 @@
 #include "host/WebModule.h"
 
-#include <cctype>
-
 #include "host/WebResponse.h"
 #include "host/WebText.h"
+#include "port/Text.h"
 
 namespace host {
 
@@ -27,14 +26,11 @@ bool FWildcardMatch(std::string_view pMask, std::string_view pText) {
   // Iterative matcher with one backtrack point: linear in practice and
   // never recursive, whatever the path holds.
   std::size_t m = 0, t = 0, vStar = std::string_view::npos, vMark = 0;
-  auto vSame = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  };
   while (t < pText.size()) {
     if (m < pMask.size() && pMask[m] == '*') {
       vStar = m++;
       vMark = t;
-    } else if (m < pMask.size() && vSame(pMask[m], pText[t])) {
+    } else if (m < pMask.size() && port::FSameTextNoCase(pMask.substr(m, 1), pText.substr(t, 1))) {
       ++m;
       ++t;
     } else if (vStar != std::string_view::npos) {

@@ -1,7 +1,8 @@
 #include "host/WebRequest.h"
 
 #include <charconv>
-#include <strings.h>
+
+#include "port/Text.h"
 
 namespace host {
 
@@ -15,10 +16,7 @@ TMethodType FMethodTypeOf(std::string_view pMethod) {
                                         {"POST", TMethodType::mtPost},
                                         {"HEAD", TMethodType::mtHead}};
   for (const TEntry& vEntry : kMethods) {
-    std::string_view vText = vEntry.vText;
-    if (pMethod.size() == vText.size() && strncasecmp(pMethod.data(), vText.data(), vText.size()) == 0) {
-      return vEntry.vType;
-    }
+    if (port::FSameTextNoCase(pMethod, vEntry.vText)) return vEntry.vType;
   }
   return TMethodType::mtAny;
 }

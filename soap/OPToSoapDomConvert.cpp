@@ -1,8 +1,8 @@
 #include "soap/OPToSoapDomConvert.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
-#include <libxml/encoding.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "port/Text.h"
 #include "soap/CodePage.h"
 #include "soap/SoapException.h"
 
@@ -35,20 +36,6 @@ constexpr int cMaxAttributes = 256;
 // libxml2 2.9 has no switch against external entities; the refusing loader
 // and the refused DOCTYPE already keep them out.
 constexpr int cParseOptions = XML_PARSE_NONET;
-
-std::string FFormat(std::string_view pPattern, std::string_view pFirst, std::string_view pSecond = {}) {
-  std::string vOut;
-  int vArg = 0;
-  for (std::size_t i = 0; i < pPattern.size(); ++i) {
-    if (pPattern[i] == '%' && i + 1 < pPattern.size() && pPattern[i + 1] == 's') {
-      vOut += vArg++ == 0 ? pFirst : pSecond;
-      ++i;
-    } else {
-      vOut += pPattern[i];
-    }
-  }
-  return vOut;
-}
 
 struct TDocFree {
   void operator()(xmlDoc* p) const { xmlFreeDoc(p); }
@@ -300,7 +287,7 @@ std::optional<std::string> FAttribute(const xmlNode* pNode, const char* pName, c
 }
 
 bool FIsTrue(const std::optional<std::string>& pValue) {
-  return pValue && (*pValue == "1" || FSameTextNoCase(*pValue, "true"));
+  return pValue && (*pValue == "1" || port::FSameTextNoCase(*pValue, "true"));
 }
 
 const xmlNode* FFirstElement(const xmlNode* pNode) {
@@ -333,7 +320,7 @@ TIdIndex FIndexIds(const xmlNode* pRoot) {
 
 void PCheckEncodingStyle(const xmlNode* pNode) {
   if (auto vStyle = FAttribute(pNode, "encodingStyle", cSoapEnvelopeNs); vStyle && *vStyle != cSoapEncodingNs)
-    throw ESOAPDomConvertError(FFormat("Unsupported SOAP encodingStyle %s", FUtf8ToAnsi(*vStyle)));
+    throw ESOAPDomConvertError(port::FFormat("Unsupported SOAP encodingStyle %s", {FUtf8ToAnsi(*vStyle)}));
 }
 
 class TDecoder {
@@ -385,7 +372,7 @@ class TDecoder {
         const xmlNode* vNode = FResolve(pNode);
         if (!FIsNull(vNode)) {
           vValue.vText = FStringValue(&pType, FText(vNode));
-          vValue.vBoolean = vValue.vText == "1" || FSameTextNoCase(vValue.vText, "true");
+          vValue.vBoolean = vValue.vText == "1" || port::FSameTextNoCase(vValue.vText, "true");
         }
         break;
       }
@@ -461,8 +448,8 @@ TSoapRequest FReadSoapRequest(const TIntfEntry& pEntry, std::string_view pEnvelo
       for (const xmlNode* vEntry = vChild->children; vEntry != nullptr; vEntry = vEntry->next) {
         if (vEntry->type == XML_ELEMENT_NODE && FIsTrue(FAttribute(vEntry, "mustUnderstand", nullptr)))
           throw EMustUnderstandError(
-              FFormat("Soap header %s with attribute 'mustUnderstand' set to true was not handled",
-                      FUtf8ToAnsi(FLocalName(vEntry))));
+              port::FFormat("Soap header %s with attribute 'mustUnderstand' set to true was not handled",
+                            {FUtf8ToAnsi(FLocalName(vEntry))}));
       }
     } else if (FLocalName(vChild) == "Body") {
       if (vBodySeen) throw ESOAPDomConvertError(cMultipleBodies);
@@ -473,14 +460,14 @@ TSoapRequest FReadSoapRequest(const TIntfEntry& pEntry, std::string_view pEnvelo
       PCheckEncodingStyle(vOperation);
       vRequest.vMethod = pEntry.FFindMethod(FLocalName(vOperation));
       if (vRequest.vMethod == nullptr)
-        throw ESOAPDomConvertError(FFormat("No method named '%s' is supported by interface '%s'",
-                                           FUtf8ToAnsi(FLocalName(vOperation)), pEntry.vName));
+        throw ESOAPDomConvertError(port::FFormat("No method named '%s' is supported by interface '%s'",
+                                                 {FUtf8ToAnsi(FLocalName(vOperation)), pEntry.vName}));
       for (const TParamInfo& vParam : vRequest.vMethod->vParams) {
         const TTypeInfo* vType = FRemClassRegistry().FFind(vParam.vTypeName);
         if (vType == nullptr) throw ESOAPDomConvertError("Parameter type " + vParam.vTypeName + " is not registered");
         const xmlNode* vElement = nullptr;
         for (const xmlNode* c = vOperation->children; c != nullptr && vElement == nullptr; c = c->next) {
-          if (c->type == XML_ELEMENT_NODE && FSameTextNoCase(FLocalName(c), vParam.vName)) vElement = c;
+          if (c->type == XML_ELEMENT_NODE && port::FSameTextNoCase(FLocalName(c), vParam.vName)) vElement = c;
         }
         if (vElement == nullptr) {
           vRequest.vArgs.emplace_back();  // no object, empty text
