@@ -18,9 +18,6 @@ namespace soap {
 inline constexpr const char* cMimeBoundary = "MIME_boundary_velmora_3f9a1c";
 inline constexpr const char* cMimeRootId = "velmora-soap-envelope";
 
-// Character data: UTF-8 in, escaped UTF-8 out ("&", "<", ">", CR escaped).
-[[nodiscard]] std::string FEscapeXmlText(std::string_view pUtf8);
-
 // The answer envelope of a successful call of pMethod with result pResult.
 [[nodiscard]] std::string FAnswerEnvelope(const TIntfEntry& pEntry, const TMethodInfo& pMethod,
                                           const TSoapValue& pResult);
