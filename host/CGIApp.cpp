@@ -9,15 +9,15 @@ namespace host {
 
 namespace {
 
-constexpr const char* kOnlyOneModule = "Only one data module per application";
-constexpr const char* kNoModulesRegistered = "No data modules registered";
-constexpr const char* kNoModulesActivated = "No automatically activated data modules";
-constexpr const char* kUnknownException = "Unknown exception";
+constexpr const char* cOnlyOneModule = "Only one data module per application";
+constexpr const char* cNoModulesRegistered = "No data modules registered";
+constexpr const char* cNoModulesActivated = "No automatically activated data modules";
+constexpr const char* cUnknownException = "Unknown exception";
 
 }  // namespace
 
 void TCGIApplication::PSetWebModuleClass(TWebModuleClass pClass) {
-  if (vWebModuleClass != nullptr && vWebModuleClass != pClass) throw EWebApplicationError(kOnlyOneModule);
+  if (vWebModuleClass != nullptr && vWebModuleClass != pClass) throw EWebApplicationError(cOnlyOneModule);
   vWebModuleClass = pClass;
 }
 
@@ -41,15 +41,15 @@ void TCGIApplication::PRun() noexcept {
   } catch (const std::exception& e) {
     PWriteServerError(port::FExceptionClassName(e), e.what());
   } catch (...) {
-    PWriteServerError("Exception", kUnknownException);
+    PWriteServerError("Exception", cUnknownException);
   }
 }
 
 void TCGIApplication::PHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse) {
   if (!vWebModule) {
-    if (vWebModuleClass == nullptr) throw EWebApplicationError(kNoModulesRegistered);
+    if (vWebModuleClass == nullptr) throw EWebApplicationError(cNoModulesRegistered);
     vWebModule = vWebModuleClass(vEnv);
-    if (!vWebModule) throw EWebApplicationError(kNoModulesActivated);
+    if (!vWebModule) throw EWebApplicationError(cNoModulesActivated);
   }
   bool vHandled = false;
   try {
@@ -57,7 +57,7 @@ void TCGIApplication::PHandleRequest(TWebRequest& pRequest, TWebResponse& pRespo
   } catch (const std::exception& e) {
     vWebModule->PHandleException(e, pRequest, pResponse);
   } catch (...) {
-    vWebModule->PHandleException(EWebApplicationError(kUnknownException), pRequest, pResponse);
+    vWebModule->PHandleException(EWebApplicationError(cUnknownException), pRequest, pResponse);
   }
   if (vHandled && !pResponse.Sent()) pResponse.SendResponse();
 }

@@ -10,13 +10,13 @@ namespace host {
 
 namespace {
 
-constexpr std::string_view kHttpPrefix = "HTTP_";
+constexpr std::string_view cHttpPrefix = "HTTP_";
 
 std::string FToggleHttpPrefix(std::string_view pName) {
-  if (pName.size() >= kHttpPrefix.size() && port::FSameTextNoCase(pName.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
-    return std::string(pName.substr(kHttpPrefix.size()));
+  if (pName.size() >= cHttpPrefix.size() && port::FSameTextNoCase(pName.substr(0, cHttpPrefix.size()), cHttpPrefix)) {
+    return std::string(pName.substr(cHttpPrefix.size()));
   }
-  return std::string(kHttpPrefix) + std::string(pName);
+  return std::string(cHttpPrefix) + std::string(pName);
 }
 
 }  // namespace
@@ -84,9 +84,9 @@ std::string TCGIRequest::FGetFieldByName(std::string_view pName) const {
 void TCGIRequest::PReadContent(port::IEnv& pEnv) {
   const std::int64_t vLength = vContentLength;
   if (vLength <= 0) return;
-  if (vLength > kMaxContentLength) {
+  if (vLength > cMaxContentLength) {
     throw EWebRequestError("Request content of " + std::to_string(vLength) + " bytes refused: the limit is " +
-                           std::to_string(kMaxContentLength) + " bytes");
+                           std::to_string(cMaxContentLength) + " bytes");
   }
   vContent.resize(static_cast<std::size_t>(vLength));
   std::size_t vArrived = 0;

@@ -13,7 +13,7 @@ namespace host {
 
 namespace {
 
-constexpr const char* kForbidden =
+constexpr const char* cForbidden =
     "<html><head></head><body><h1>Forbidden (403)</h1><P>Access Forbidden</P></body></html>";
 
 struct TAdminRead {
@@ -125,7 +125,7 @@ void TWSDLHTMLPublish::PDispatch(TWebRequest& pRequest, TWebResponse& pResponse)
     vContent = FListing(vServiceName, vBaseUrl + vPath);
   } else if (vLast == "admin") {
     vStatus = 403;
-    vContent = FLines({kForbidden});
+    vContent = FLines({cForbidden});
   } else if (vPrevious == "wsdl") {
     if (const soap::TIntfEntry* vEntry = soap::FInvRegistry().FFindNoCase(vLast)) {
       // The registered name, not the one asked for, so that every spelling
@@ -140,7 +140,7 @@ void TWSDLHTMLPublish::PDispatch(TWebRequest& pRequest, TWebResponse& pResponse)
     }
   } else if (vPrevious == "admin") {
     vStatus = 403;
-    vContent = FLines({kForbidden});
+    vContent = FLines({cForbidden});
   } else {
     vContentType.clear();
   }

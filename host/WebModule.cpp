@@ -9,9 +9,9 @@ namespace host {
 namespace {
 
 // Filled with the escaped message and PathInfo, in this order.
-constexpr std::string_view kErrorPageStart = "<html><body><h1>Internal Application Error</h1>\r\n<p>";
-constexpr std::string_view kErrorPageMiddle = "\r\n<p><hr width=\"100%\"><i>";
-constexpr std::string_view kErrorPageEnd = "</i></body></html>";
+constexpr std::string_view cErrorPageStart = "<html><body><h1>Internal Application Error</h1>\r\n<p>";
+constexpr std::string_view cErrorPageMiddle = "\r\n<p><hr width=\"100%\"><i>";
+constexpr std::string_view cErrorPageEnd = "</i></body></html>";
 
 std::string FNormalizedMask(std::string_view pMask) {
   std::string vMask(pMask);
@@ -92,11 +92,11 @@ bool TWebModule::FHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse) 
 
 void TWebModule::PHandleException(const std::exception& pException, TWebRequest& pRequest,
                                   TWebResponse& pResponse) {
-  std::string vPage(kErrorPageStart);
+  std::string vPage(cErrorPageStart);
   vPage += FHtmlEscape(pException.what());
-  vPage += kErrorPageMiddle;
+  vPage += cErrorPageMiddle;
   vPage += FHtmlEscape(pRequest.PathInfo());
-  vPage += kErrorPageEnd;
+  vPage += cErrorPageEnd;
   pResponse.SetContent(std::move(vPage));
   if (!pResponse.Sent()) {
     pResponse.SetStatusCode(500);

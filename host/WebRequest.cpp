@@ -11,11 +11,11 @@ TMethodType FMethodTypeOf(std::string_view pMethod) {
     const char* vText;
     TMethodType vType;
   };
-  static constexpr TEntry kMethods[] = {{"GET", TMethodType::mtGet},
+  static constexpr TEntry cMethods[] = {{"GET", TMethodType::mtGet},
                                         {"PUT", TMethodType::mtPut},
                                         {"POST", TMethodType::mtPost},
                                         {"HEAD", TMethodType::mtHead}};
-  for (const TEntry& vEntry : kMethods) {
+  for (const TEntry& vEntry : cMethods) {
     if (port::FSameTextNoCase(pMethod, vEntry.vText)) return vEntry.vType;
   }
   return TMethodType::mtAny;
