@@ -198,16 +198,19 @@ std::optional<std::string> FDecodedLines(std::string_view pText, const std::stri
   std::unique_ptr<xmlBuffer, TBufferFree> vIn(xmlBufferCreate()), vOut(xmlBufferCreate());
   if (!vHandler || !vIn || !vOut) return std::nullopt;
   // Small pieces keep the cost of skipping one undecodable byte small.
-  constexpr std::size_t cPiece = 256;
+  constexpr int cPiece = 256;
   // A sequence this long that still decodes to nothing is no partial
   // character waiting for its rest but a fault.
   constexpr int cLongestPartial = 16;
+  // Enough of the faulty line for its 40 characters, whatever they are.
+  constexpr std::size_t cLineBytes = 4 * 40;
   std::string vResult;
-  int vLines = 0;
+  int vLines = 0;              // line breaks decoded so far
+  std::size_t vLineStart = 0;  // where the line being decoded starts in vResult
   std::size_t vPos = 0;
-  while (vLines < pLine) {
-    if (vPos < pText.size()) {
-      const std::size_t vCount = std::min(cPiece, pText.size() - vPos);
+  while (vLines < pLine && !(vLines == pLine - 1 && vResult.size() - vLineStart > cLineBytes)) {
+    if (vPos < pText.size() && xmlBufferLength(vIn.get()) < cPiece) {
+      const std::size_t vCount = std::min(static_cast<std::size_t>(cPiece), pText.size() - vPos);
       if (xmlBufferAdd(vIn.get(), reinterpret_cast<const xmlChar*>(pText.data() + vPos), static_cast<int>(vCount)) != 0)
         break;
       vPos += vCount;
@@ -218,6 +221,8 @@ std::optional<std::string> FDecodedLines(std::string_view pText, const std::stri
     const std::string_view vDecoded(reinterpret_cast<const char*>(xmlBufferContent(vOut.get())),
                                     static_cast<std::size_t>(xmlBufferLength(vOut.get())));
     vLines += static_cast<int>(std::count(vDecoded.begin(), vDecoded.end(), '\n'));
+    if (const std::size_t vBreak = vDecoded.rfind('\n'); vBreak != std::string_view::npos)
+      vLineStart = vResult.size() + vBreak + 1;
     vResult += vDecoded;
     xmlBufferEmpty(vOut.get());
     const int vAfter = xmlBufferLength(vIn.get());

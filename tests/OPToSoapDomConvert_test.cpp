@@ -170,6 +170,13 @@ TEST_F(OPToSoapDomConvert, QuotesTheFailingLineInTheEnvelopesOwnEncoding) {
       {"UTF-16LE with its mark", FUtf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + vUtf8Line + "\n", false),
        vExpected},
       {"UTF-16BE with its mark", FUtf16("<?xml version=\"1.0\"?>\r\n" + vUtf8Line + "\r\n", true), vExpected},
+      // A byte the encoding cannot decode is quoted as "?", and the quote
+      // stops at 40 characters however long the line.
+      {"US-ASCII with a byte it lacks", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<a>x\xE9y</b>\n",
+       "Premature end of data in tag a line 2\r\nLine: 2\r\n<a>x?y</b>"},
+      {"US-ASCII, a long line of such bytes",
+       "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<a>" + std::string(500000, '\xE9') + "</a>\n",
+       "Premature end of data in tag a line 2\r\nLine: 2\r\n<a>" + std::string(37, '?')},
       {"UTF-8 as before", "<?xml version=\"1.0\"?>\n" + vUtf8Line + "\n", vExpected},
   };
   for (const TCase& c : vCases) {
