@@ -1,7 +1,8 @@
 // Writes the answer envelopes and the fault texts of the SOAP endpoint as
 // exact bytes (UTF-8). Text and attribute values always go through the
-// escaping here, so no raw "<" or "&" ever reaches the wire, and characters
-// that XML 1.0 cannot carry are written as "?".
+// SOAP layer's one escaper (soap/XmlTextWriter.h), so no raw "<" or "&" ever
+// reaches the wire, and characters that XML 1.0 cannot carry are written as
+// "?".
 //
 // Messages and 8-bit results are in the host code page and are converted to
 // UTF-8 here; wide strings are UTF-8 already.
