@@ -38,10 +38,10 @@ TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
   vUserAgent = FGetFieldByName("HTTP_USER_AGENT");
   vContentEncoding = FGetFieldByName("HTTP_CONTENT_ENCODING");
   // The content's two fields are asked for under the server's own names,
-  // so the lookup tries CONTENT_TYPE before HTTP_CONTENT_TYPE, the other way
-  // round from every other field. This is deliberate and kept: the server
-  // describes the content it hands over on standard input, and a client
-  // header (which a server passes on as HTTP_CONTENT_TYPE or
+  // so the lookup tries CONTENT_TYPE before HTTP_CONTENT_TYPE, the other
+  // way round from the other header fields. This is deliberate and kept:
+  // the server describes the content it hands over on standard input, and
+  // a client header (which a server passes on as HTTP_CONTENT_TYPE or
   // HTTP_CONTENT_LENGTH, if at all) never decides how the content is read,
   // neither its length nor whether it is taken as multipart.
   vContentType = FGetFieldByName("CONTENT_TYPE");
