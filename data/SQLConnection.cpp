@@ -149,16 +149,16 @@ void PAddInt32(std::string& pBlock, char pTag, int pValue) {
 }
 
 // A statement that only reads runs in a read-only transaction: in read
-// committed mode the engine starts it committed already, so ending it
-// writes nothing to the database (a read-write one forces a page write and
-// a flush of the file at every commit).
+// committed mode the engine starts it as committed already, so its end
+// needs no write and no flush of the database file (a read-write one forces
+// both at every commit). A select that locks its rows writes.
 bool FOnlyReads(const std::string& pSQL) {
-  std::size_t vStart = pSQL.find_first_not_of(" \t\r\n(");
-  if (vStart == std::string::npos) return false;
-  std::string vWord;
-  while (vStart < pSQL.size() && std::isalpha(static_cast<unsigned char>(pSQL[vStart])))
-    vWord += static_cast<char>(std::tolower(static_cast<unsigned char>(pSQL[vStart++])));
-  return vWord == "select";
+  std::string vUpper;
+  vUpper.reserve(pSQL.size());
+  for (const char c : pSQL) vUpper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::size_t vStart = vUpper.find_first_not_of(" \t\r\n(");
+  return vStart != std::string::npos && vUpper.compare(vStart, 6, "SELECT") == 0 &&
+         vUpper.find("WITH LOCK") == std::string::npos && vUpper.find("FOR UPDATE") == std::string::npos;
 }
 
 std::string FTpb(bool pReadOnly) {

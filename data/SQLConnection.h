@@ -8,8 +8,12 @@
 // the database's own message. The connection must outlive every query
 // attached to it; PClose() releases the statements of those queries first.
 //
-// The Firebird client library is reached from SQLConnection.cpp only; this
-// header exposes our own types. Not thread-safe: one connection per thread.
+// Only SQLConnection.cpp calls the Firebird client; FbClientLoader.cpp
+// supplies those entry points and loads the client library (libfbclient) at
+// run time, on the first call, so a request that never needs the database
+// never loads it. When the library cannot be loaded, attaching fails like
+// an unreachable database. This header exposes our own types. Not
+// thread-safe: one connection per thread.
 #pragma once
 
 #include <cstdint>
@@ -64,7 +68,8 @@ class TSQLConnection {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // Driver settings kept as given; the client library is the one linked in.
+  // Driver settings kept as given; none of them chooses the client library
+  // (see above).
   // Setting the driver name clears the library names and the parameters.
   void PSetDriverName(const std::string& pValue);
   void PSetLoginPrompt(bool pValue) { vLoginPrompt = pValue; }
