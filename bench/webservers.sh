@@ -150,7 +150,7 @@ done
 median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 echo "FRetornaPedido through the web servers, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores; wrk ${WRK_SECONDS}s x $ROUNDS rounds, interleaved"
 echo "load average before: $LOAD_BEFORE; after: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-18s %5s %10s %12s %12s   %s\n' server conc "req/s" "ms/request" "vs lighttpd" "req/s of each round"
+printf '%-18s %5s %10s %12s %12s   %s\n' server conc "req/s" "ms/request" "time/lighttpd" "req/s of each round"
 for conc in 1 2; do
   base=$(median "${RPS[lighttpd/$conc]}")
   for s in "${SERVERS[@]}"; do
