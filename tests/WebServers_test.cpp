@@ -191,6 +191,19 @@ TEST_F(WebServers, ApacheWithCgid) {
   // mod_cgid would hand the CGI a chunked body without its length: the
   // configuration refuses it.
   PCheckServer(vServer.FBaseUrl(), vSite, 411, [&vServer] { return vServer.FErrorLog(); });
+  // No connection is held open after a CGI answer.
+  EXPECT_EQ(e2e::FHttpGet(vServer.FBaseUrl() + "/").FHeader("Connection"), "close");
+}
+
+TEST_F(WebServers, ApachePreforkWithCgi) {
+  if (const std::string vMissing = e2e::TApache::FMissing(); !vMissing.empty()) GTEST_SKIP() << vMissing;
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate());
+  vSite.PGrantToServerUser();
+  e2e::TApache vServer(vSite.FPaths(), e2e::TApache::TMode::kPreforkCgi);
+  // mod_cgi would let the service read an empty body and answer a fault.
+  PCheckServer(vServer.FBaseUrl(), vSite, 411, [&vServer] { return vServer.FErrorLog(); });
+  EXPECT_EQ(e2e::FHttpGet(vServer.FBaseUrl() + "/").FHeader("Connection"), "close");
 }
 
 TEST_F(WebServers, NginxWithFcgiwrap) {

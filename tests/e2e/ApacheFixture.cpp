@@ -17,11 +17,16 @@ constexpr const char* kModules = "/usr/lib/apache2/modules";
 
 std::string TApache::FMissing() {
   if (access(kApache, X_OK) != 0) return "Apache httpd is not installed (apt-get install apache2)";
-  if (access((std::string(kModules) + "/mod_cgid.so").c_str(), R_OK) != 0) return "mod_cgid is not installed";
+  for (const char* vModule : {"mod_cgid.so", "mod_cgi.so", "mod_mpm_prefork.so"}) {
+    if (access((std::string(kModules) + "/" + vModule).c_str(), R_OK) != 0) {
+      return std::string(vModule) + " is not installed (apache2-bin)";
+    }
+  }
   return {};
 }
 
-TApache::TApache(const TDeployPaths& pPaths) {
+TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
+  const bool vPrefork = pMode == TMode::kPreforkCgi;
   const std::string vRoot = vDir.FPath();
   std::filesystem::create_directories(vRoot + "/docroot");
   std::ofstream(vRoot + "/velmora.conf") << FDeployConfig("deploy/apache2/velmora.conf", pPaths);
@@ -40,13 +45,16 @@ TApache::TApache(const TDeployPaths& pPaths) {
         << "Mutex file:" << vRoot << " default\n"
         << "ErrorLog " << vRoot << "/error.log\n"
         << "LogLevel warn\n"
-        << "LoadModule mpm_event_module " << m << "/mod_mpm_event.so\n"
+        << (vPrefork ? "LoadModule mpm_prefork_module " + m + "/mod_mpm_prefork.so\n"
+                     : "LoadModule mpm_event_module " + m + "/mod_mpm_event.so\n")
         << "LoadModule authz_core_module " << m << "/mod_authz_core.so\n"
         << "LoadModule alias_module " << m << "/mod_alias.so\n"
         << "LoadModule env_module " << m << "/mod_env.so\n"
-        << "LoadModule cgid_module " << m << "/mod_cgid.so\n"
-        << "ScriptSock " << vRoot << "/cgisock\n"
-        << "StartServers 1\nServerLimit 2\nThreadsPerChild 16\nMaxRequestWorkers 32\n"
+        << (vPrefork ? "LoadModule cgi_module " + m + "/mod_cgi.so\n"
+                       "StartServers 2\nMaxRequestWorkers 8\n"
+                     : "LoadModule cgid_module " + m + "/mod_cgid.so\n"
+                       "ScriptSock " + vRoot + "/cgisock\n"
+                       "StartServers 1\nServerLimit 2\nThreadsPerChild 16\nMaxRequestWorkers 32\n")
         << (vUser.empty() ? "" : "User " + vUser + "\nGroup " + vUser + "\n")
         << "DocumentRoot " << vRoot << "/docroot\n"
         << "<Directory />\n  Require all denied\n  AllowOverride None\n</Directory>\n"

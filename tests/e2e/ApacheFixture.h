@@ -1,4 +1,4 @@
-// Test support: Apache httpd 2.4 with mod_cgid in front of the service,
+// Test support: Apache httpd 2.4 with mod_cgid (or mod_cgi) in front of the service,
 // configured by the project's deploy/apache2/velmora.conf.
 //
 //   e2e::TApache vServer(vPaths);      // 127.0.0.1, free port
@@ -22,7 +22,11 @@ namespace e2e {
 
 class TApache {
  public:
-  explicit TApache(const TDeployPaths& pPaths);
+  // Debian's default (event MPM with mod_cgid), or the prefork MPM with
+  // mod_cgi that mod_php set-ups use.
+  enum class TMode { kEventCgid, kPreforkCgi };
+
+  explicit TApache(const TDeployPaths& pPaths, TMode pMode = TMode::kEventCgid);
   TApache(const TApache&) = delete;
   TApache& operator=(const TApache&) = delete;
 
