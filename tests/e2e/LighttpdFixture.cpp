@@ -1,13 +1,8 @@
 #include "e2e/LighttpdFixture.h"
 
-#include "e2e/ServerProcess.h"
-
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <strings.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +13,8 @@
 #include <stdexcept>
 #include <thread>
 #include <utility>
+
+#include "e2e/ServerProcess.h"
 
 namespace e2e {
 
