@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # FRetornaPedido through the three web servers with the package's
 # configurations (deploy/), side by side in one run: lighttpd (mod_cgi),
-# Apache httpd 2.4 (event MPM, mod_cgid) and nginx with fcgiwrap, plus
-# Apache without the configuration's keep-alive switch to show what it
-# saves. wrk at concurrency 1 and 2, rounds interleaved.
+# Apache httpd 2.4 (event MPM with mod_cgid; prefork with mod_cgi) and
+# nginx with fcgiwrap, plus each Apache without the configuration's
+# keep-alive switch ("-keepalive", "-ka") to show what it saves. wrk at
+# concurrency 1 and 2, rounds interleaved.
 #
-#   bench/webservers.sh        # about 3 minutes; ROUNDS (3), WRK_SECONDS (5)
+#   bench/webservers.sh        # about 4 minutes; ROUNDS (3), WRK_SECONDS (5)
 #
 # Each server has its own copy of the executable and of the demo database
 # and its own lock directory; started by root, Apache and nginx hand their
@@ -54,8 +55,13 @@ setsid env -i PATH=/usr/sbin:/usr/bin:/bin lighttpd -D -f "$WORK/lighttpd/conf/l
 PIDS+=($!)
 wait_port "$P"; URL[lighttpd]="http://127.0.0.1:$P/velmora.cgi"
 
-apache() { # name conf-filter
-  local d="$WORK/$1" m=/usr/lib/apache2/modules p
+apache() { # name conf-filter [prefork]
+  local d="$WORK/$1" m=/usr/lib/apache2/modules p mpm
+  mpm="LoadModule mpm_event_module $m/mod_mpm_event.so
+LoadModule cgid_module $m/mod_cgid.so
+ScriptSock $d/cgisock"
+  [ "${3:-}" = prefork ] && mpm="LoadModule mpm_prefork_module $m/mod_mpm_prefork.so
+LoadModule cgi_module $m/mod_cgi.so"
   site "$d"
   p=$(free_port)
   deploy_conf deploy/apache2/velmora.conf "$d" | $2 > "$d/velmora.conf"
@@ -67,12 +73,10 @@ PidFile $d/httpd.pid
 DefaultRuntimeDir $d
 Mutex file:$d default
 ErrorLog $d/error.log
-LoadModule mpm_event_module $m/mod_mpm_event.so
+$mpm
 LoadModule authz_core_module $m/mod_authz_core.so
 LoadModule alias_module $m/mod_alias.so
 LoadModule env_module $m/mod_env.so
-LoadModule cgid_module $m/mod_cgid.so
-ScriptSock $d/cgisock
 ${RUN_USER:+User $RUN_USER}
 ${RUN_USER:+Group $RUN_USER}
 DocumentRoot $d/docroot
@@ -92,6 +96,8 @@ CONF
 apache apache cat
 no_switch() { grep -v 'nokeepalive'; }
 apache apache-keepalive no_switch
+apache apache-prefork cat prefork
+apache apache-prefork-ka no_switch prefork
 
 # nginx and fcgiwrap (two workers).
 d="$WORK/nginx"; site "$d"; P=$(free_port)
@@ -124,7 +130,7 @@ PIDS+=($!)
 wait_port "$P" || { cat "$d/out" "$d/error.log"; exit 1; }
 URL[nginx]="http://127.0.0.1:$P/velmora.cgi"
 
-SERVERS=(lighttpd apache apache-keepalive nginx)
+SERVERS=(lighttpd apache apache-keepalive apache-prefork apache-prefork-ka nginx)
 # Every server answers with the same document first.
 for s in "${SERVERS[@]}"; do
   curl -s -H 'Content-Type: text/xml; charset=utf-8' -H 'SOAPAction: "urn:VelmoraIntf-IVelmora#FRetornaPedido"' \
