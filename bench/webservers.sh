@@ -145,7 +145,7 @@ for round in $(seq "$ROUNDS"); do
   for conc in 1 2; do
     for s in "${SERVERS[@]}"; do
       out=$(BENCH_ACTION=FRetornaPedido BENCH_BODY="$REPO/bench/requests/FRetornaPedido.xml" \
-            wrk -t"$conc" -c"$conc" -d"${WRK_SECONDS}s" -s "$REPO/bench/post.lua" "${URL[$s]}/soap/IVelmora")
+            wrk -t"$conc" -c"$conc" -d"${WRK_SECONDS}s" --timeout 10s -s "$REPO/bench/post.lua" "${URL[$s]}/soap/IVelmora") || { echo "$0: wrk against $s failed: $out" >&2; exit 1; }
       errors=$(awk '/Non-2xx|Socket errors/ { n++ } END { print n + 0 }' <<<"$out")
       [ "$errors" -eq 0 ] || { echo "$0: $s had errors:"; echo "$out"; } >&2
       RPS[$s/$conc]+="$(awk '/^Requests\/sec:/ { print $2 }' <<<"$out") "
