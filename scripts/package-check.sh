@@ -87,7 +87,27 @@ echo "# php /tmp/wsdl_clients.php http://127.0.0.1:$PORT/velmora.cgi"
 in_root php /tmp/wsdl_clients.php "http://127.0.0.1:$PORT/velmora.cgi" > "$ROOTS/php.out" ||
   { echo "PHP SoapClient failed"; cat "$ROOTS/php.out"; tail "$RUN/var/log/apache2/error.log"; exit 1; }
 cut -c1-150 "$ROOTS/php.out"
-echo "# the same calls through lighttpd on the build machine give exactly these documents: tests/WebServers_test.cpp"
+
+# The same calls through lighttpd on this machine (the build tree's
+# executable, a fresh copy of the same database) give the same bytes.
+ref="$ROOTS/reference"
+rm -rf "$ref" && mkdir -p "$ref/svc"
+cp "$REPO/build/velmora.cgi" "$ref/svc/" && cp "$DEMO" "$ref/demo.fdb"
+printf '[DATABASE]\nCAMINHO=%s\nUSUARIO=SYSDBA\nSENHA=masterkey\n' "$ref/demo.fdb" > "$ref/svc/caminhoBDQuindar.ini"
+ref_port=$((PORT + 1))
+scripts/lighttpd-config.sh "$ref/conf" 127.0.0.1 "$ref_port" "$ref/svc" "$REPO/build/firebird" "$ref/lock"
+mkdir -p "$ref/lock"
+env -i PATH=/usr/sbin:/usr/bin:/bin lighttpd -D -f "$ref/conf/lighttpd.conf" > "$ref/lighttpd.out" 2>&1 &
+ref_pid=$!
+for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$ref_port") 2>/dev/null && break; sleep 0.1; done
+php tests/php/wsdl_clients.php "http://127.0.0.1:$ref_port/velmora.cgi" > "$ROOTS/php-lighttpd.out" || true
+kill "$ref_pid"; wait "$ref_pid" 2>/dev/null || true
+echo "# the same calls through lighttpd on the build machine:"
+if cmp "$ROOTS/php-lighttpd.out" "$ROOTS/php.out"; then
+  echo "identical: $(wc -c < "$ROOTS/php.out") bytes, $(grep -c '^=== ' "$ROOTS/php.out") calls"
+else
+  echo "DIFFERENT from lighttpd's:"; diff "$ROOTS/php-lighttpd.out" "$ROOTS/php.out" | head -n 20; exit 1
+fi
 
 step "nothing but the executable is served"
 sh_root "for p in /caminhoBDQuindar.ini /velmora.cgi/../caminhoBDQuindar.ini /log/ /store.fdb /velmora.cgi.ini; do php -r '\$c = @file_get_contents(\"http://127.0.0.1:$PORT\" . \$argv[1], false, stream_context_create([\"http\" => [\"ignore_errors\" => true]])); echo \$argv[1], \" \", \$http_response_header[0], (strpos((string)\$c, \"masterkey\") === false ? \"\" : \" SHOWS THE PASSWORD\"), PHP_EOL;' \"\$p\"; done"
