@@ -3,8 +3,10 @@
 # database through Apache httpd with it, calls every operation with PHP's
 # SoapClient, then purges the package and shows that nothing is left.
 #
-#   scripts/package-check.sh [velmora_<version>_amd64.deb]
+#   scripts/package-check.sh [velmora_<version>_amd64.deb [a later version's .deb]]
 #
+# With a second package the run also upgrades to it and shows that the
+# changed configuration is kept.
 # Needs root and network access (deb.debian.org): the first run makes a
 # minimal Debian 12 root with debootstrap in build-root/base (kept for the
 # next runs), and each run works in a fresh copy of it, build-root/run.
@@ -51,6 +53,8 @@ printf '#!/bin/sh\nexit 101\n' > "$RUN/usr/sbin/policy-rc.d"
 chmod 755 "$RUN/usr/sbin/policy-rc.d"
 cp /etc/resolv.conf "$RUN/etc/resolv.conf"
 cp "$DEB" "$RUN/tmp/"
+UPGRADE=${2:-}
+[ -z "$UPGRADE" ] || cp "$UPGRADE" "$RUN/tmp/"
 cp "$REPO/tests/php/wsdl_clients.php" "$RUN/tmp/"
 in_root() { chroot "$RUN" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 # Shows a command and its output; a failure shows its exit code and the
@@ -111,6 +115,13 @@ fi
 
 step "nothing but the executable is served"
 sh_root "for p in /caminhoBDQuindar.ini /velmora.cgi/../caminhoBDQuindar.ini /log/ /store.fdb /velmora.cgi.ini; do php -r '\$c = @file_get_contents(\"http://127.0.0.1:$PORT\" . \$argv[1], false, stream_context_create([\"http\" => [\"ignore_errors\" => true]])); echo \$argv[1], \" \", \$http_response_header[0], (strpos((string)\$c, \"masterkey\") === false ? \"\" : \" SHOWS THE PASSWORD\"), PHP_EOL;' \"\$p\"; done"
+
+if [ -n "$UPGRADE" ]; then
+  step "upgrade to $(basename "$UPGRADE"): the changed configuration stays"
+  in_root apt-get install -y -q --no-install-recommends "./tmp/$(basename "$UPGRADE")" 2>&1 | grep -E '^(Unpacking|Setting up) velmora'
+  sh_root 'dpkg -s velmora | grep ^Version; grep ^CAMINHO /etc/velmora/caminhoBDQuindar.ini; ls -l /etc/velmora/caminhoBDQuindar.ini'
+  sh_root "php /tmp/wsdl_clients.php http://127.0.0.1:$PORT/velmora.cgi | sed -n 2p"
+fi
 
 step "the trace log and its daily clean-up"
 sh_root 'ls -l /var/log/velmora; grep -c "Entrando no procedimento" /var/log/velmora/Log*.txt'
