@@ -93,6 +93,13 @@ class WebServers : public ::testing::Test {
   // where the configuration refuses it.
   static void PCheckServer(const std::string& pBaseUrl, const TSite& pSite, int pChunkedStatus,
                            const std::function<std::string()>& pServerLog) {
+    // The service page, with and without the slash after the executable.
+    for (const std::string& vUrl : {pBaseUrl, pBaseUrl + "/"}) {
+      const e2e::THttpResult vPage = e2e::FHttpGet(vUrl);
+      EXPECT_EQ(vPage.vStatus, 200) << vUrl << vPage.vError << pServerLog();
+      EXPECT_NE(vPage.vBody.find("Service Info Page"), std::string::npos) << vUrl;
+    }
+
     // The WSDL names the SOAP address this server answers on.
     const e2e::THttpResult vWsdl = e2e::FHttpGet(pBaseUrl + "/wsdl/IVelmora");
     EXPECT_EQ(vWsdl.vStatus, 200) << vWsdl.vError << pServerLog();
