@@ -68,10 +68,9 @@ echo "load: $DURATION s, $CLIENTS clients, $RUN_AS, database $DATABASE"
 printf '[DATABASE]\r\nCAMINHO=%s\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n' "$DATABASE" >"$WORK/svc/caminhoBDQuindar.ini"
 
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-sed -e "s|@BIND@|127.0.0.1|g" -e "s|@PORT@|$PORT|g" -e "s|@DOCROOT@|$WORK/docroot|g" \
-    -e "s|@CGI@|$WORK/svc/velmora.cgi|g" -e "s|@FIREBIRD@|$FB_ROOT|g" \
-    -e "s|@ERRORLOG@|$WORK/lighttpd-error.log|g" \
-    scripts/lighttpd.conf.in >"$WORK/lighttpd.conf"
+# The lock directory is the one isql-fb uses below: one database file,
+# one lock directory.
+scripts/lighttpd-config.sh "$WORK" 127.0.0.1 "$PORT" "$WORK/svc" "$FB_ROOT" "${FIREBIRD_LOCK:-/tmp/firebird}"
 if [ "$RUN_AS" = fastcgi ]; then
   # The same site with the executable as FastCGI workers lighttpd starts.
   cat > "$WORK/lighttpd.conf" <<CONF
@@ -86,7 +85,7 @@ fastcgi.server = ("/velmora.cgi" => ((
   "socket" => "$WORK/velmora.sock",
   "check-local" => "disable",
   "max-procs" => $WORKERS,
-  "bin-environment" => ("FIREBIRD" => "$FB_ROOT"),
+  "bin-environment" => ("FIREBIRD" => "$FB_ROOT", "FIREBIRD_LOCK" => "${FIREBIRD_LOCK:-/tmp/firebird}"),
 )))
 CONF
 fi

@@ -9,6 +9,8 @@ packages=(
   libxml2-dev libinih-dev libfcgi-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   lighttpd php8.2-cli php8.2-soap curl
+  apache2 nginx fcgiwrap spawn-fcgi
+  dpkg-dev fakeroot
   clang libclang-rt-14-dev wrk locales
 )
 
@@ -24,5 +26,11 @@ export DEBIAN_FRONTEND=noninteractive
 # password: tests start their own server on a private root.
 echo "firebird3.0-server shared/firebird/enabled boolean false" | as_root debconf-set-selections
 echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | as_root debconf-set-selections
+# The web servers are for the tests, which start their own: none of them
+# may start a service (or take port 80) when it is installed.
+if [ ! -e /usr/sbin/policy-rc.d ]; then
+  as_root sh -c 'printf "#!/bin/sh\nexit 101\n" > /usr/sbin/policy-rc.d && chmod 755 /usr/sbin/policy-rc.d'
+  trap 'as_root rm -f /usr/sbin/policy-rc.d' EXIT
+fi
 as_root apt-get update -qq
 as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"

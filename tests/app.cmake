@@ -1,7 +1,7 @@
 # End-to-end support shared by every layer's end-to-end tests: running
 # programs with an exact environment, service installations in temporary
 # directories, the lighttpd fixture and the curl client (tests/e2e/).
-add_library(velmora_e2e STATIC e2e/ProcessRunner.cpp e2e/LighttpdFixture.cpp)
+add_library(velmora_e2e STATIC e2e/ProcessRunner.cpp e2e/ServerProcess.cpp e2e/LighttpdFixture.cpp)
 target_include_directories(velmora_e2e PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(velmora_e2e PUBLIC velmora_testsupport)
 target_compile_definitions(velmora_e2e PRIVATE

@@ -1,11 +1,8 @@
 #include "e2e/LighttpdFixture.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <strings.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,47 +12,15 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+
+#include "e2e/ServerProcess.h"
 
 namespace e2e {
 
 namespace {
 
-int FFreePort() {
-  int vSocket = socket(AF_INET, SOCK_STREAM, 0);
-  if (vSocket < 0) throw std::runtime_error("socket failed");
-  sockaddr_in vAddress{};
-  vAddress.sin_family = AF_INET;
-  vAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  vAddress.sin_port = 0;
-  socklen_t vLength = sizeof vAddress;
-  int vPort = -1;
-  if (bind(vSocket, reinterpret_cast<sockaddr*>(&vAddress), sizeof vAddress) == 0 &&
-      getsockname(vSocket, reinterpret_cast<sockaddr*>(&vAddress), &vLength) == 0) {
-    vPort = ntohs(vAddress.sin_port);
-  }
-  close(vSocket);
-  if (vPort <= 0) throw std::runtime_error("no free port");
-  return vPort;
-}
-
-bool FAccepts(int pPort) {
-  int vSocket = socket(AF_INET, SOCK_STREAM, 0);
-  if (vSocket < 0) return false;
-  sockaddr_in vAddress{};
-  vAddress.sin_family = AF_INET;
-  vAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  vAddress.sin_port = htons(static_cast<uint16_t>(pPort));
-  const bool vOk = connect(vSocket, reinterpret_cast<sockaddr*>(&vAddress), sizeof vAddress) == 0;
-  close(vSocket);
-  return vOk;
-}
-
-std::string FReadAll(const std::string& pPath) {
-  std::ifstream vIn(pPath, std::ios::binary);
-  std::ostringstream vText;
-  vText << vIn.rdbuf();
-  return vText.str();
-}
+std::string FReadAll(const std::string& pPath) { return FReadFile(pPath); }
 
 void PReplaceAll(std::string& pText, std::string_view pFrom, const std::string& pTo) {
   for (std::size_t p = pText.find(pFrom); p != std::string::npos; p = pText.find(pFrom, p + pTo.size())) {
@@ -65,7 +30,8 @@ void PReplaceAll(std::string& pText, std::string_view pFrom, const std::string& 
 
 }  // namespace
 
-TLighttpd::TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot) {
+TLighttpd::TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot, std::string pLockDir)
+    : vLockDir(std::move(pLockDir)) {
   for (int vTry = 0; vTry < 5; ++vTry) {
     if (FStart(pCgiExe, pFirebirdRoot)) return;
   }
@@ -78,13 +44,21 @@ bool TLighttpd::FStart(const std::string& pCgiExe, const std::string& pFirebirdR
   vPort = FFreePort();
   const std::string vDocRoot = vDir.FPath() + "/docroot";
   std::filesystem::create_directories(vDocRoot);
+  // The package's own file for the service, with the build tree's paths.
+  TDeployPaths vPaths;
+  vPaths.vServiceDir = std::filesystem::path(pCgiExe).parent_path().string();
+  vPaths.vFirebirdRoot = pFirebirdRoot;
+  vPaths.vLockDir = vLockDir;
+  std::string vService = FDeployConfig("deploy/lighttpd/50-velmora.conf", vPaths);
+  // The executable's own name (a test may serve another build of it).
+  PReplaceAll(vService, "\"" + vPaths.vServiceDir + "/velmora.cgi\"", "\"" + pCgiExe + "\"");
+  std::ofstream(vDir.FPath() + "/velmora.conf") << vService;
   std::string vConfig = FReadAll(std::string(VELMORA_SOURCE_DIR) + "/scripts/lighttpd.conf.in");
   PReplaceAll(vConfig, "@BIND@", "127.0.0.1");
   PReplaceAll(vConfig, "@PORT@", std::to_string(vPort));
   PReplaceAll(vConfig, "@DOCROOT@", vDocRoot);
-  PReplaceAll(vConfig, "@CGI@", pCgiExe);
-  PReplaceAll(vConfig, "@FIREBIRD@", pFirebirdRoot);
   PReplaceAll(vConfig, "@ERRORLOG@", vDir.FPath() + "/error.log");
+  PReplaceAll(vConfig, "@VELMORA@", vDir.FPath() + "/velmora.conf");
   const std::string vConfigPath = vDir.FPath() + "/lighttpd.conf";
   std::ofstream(vConfigPath) << vConfig;
 

@@ -9,9 +9,11 @@
 //                           e2e::FSoapCall("FVerificaAtividade"));
 //
 // The server uses the project's lighttpd configuration
-// (scripts/lighttpd.conf.in) with an empty document root, runs in the
-// foreground as a child of the test and is stopped when the fixture is
-// destroyed. The CGI sees only the CGI variables and FIREBIRD.
+// (scripts/lighttpd.conf.in with the package's deploy/lighttpd/50-velmora.conf)
+// with an empty document root, runs in the foreground as a child of the
+// test and is stopped when the fixture is destroyed. The CGI sees only the
+// CGI variables, FIREBIRD and FIREBIRD_LOCK (by default the engine's own
+// default, /tmp/firebird, which the tests' other Firebird processes use).
 #pragma once
 
 #include <sys/types.h>
@@ -27,7 +29,8 @@ namespace e2e {
 class TLighttpd {
  public:
   // Serves pCgiExe at /velmora.cgi (and every path below it).
-  explicit TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot = FFirebirdRoot());
+  explicit TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot = FFirebirdRoot(),
+                     std::string pLockDir = "/tmp/firebird");
   ~TLighttpd();
   TLighttpd(const TLighttpd&) = delete;
   TLighttpd& operator=(const TLighttpd&) = delete;
@@ -43,6 +46,7 @@ class TLighttpd {
   void PStop() noexcept;
 
   TTempDir vDir;
+  std::string vLockDir;
   pid_t vPid = -1;
   int vPort = 0;
 };

@@ -1,0 +1,225 @@
+// The package's web server configurations (deploy/) under the real
+// servers: each server is started on 127.0.0.1 with the shipped file, the
+// build tree's paths filled in, in front of its own copy of the executable
+// and its own demo database. PHP's SoapClient in WSDL mode calls every
+// operation through each and must get exactly what it gets through
+// lighttpd; the trace log must be written, a chunked request body must end
+// as the configuration says, and nothing but the executable may be served.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "e2e/ApacheFixture.h"
+#include "e2e/LighttpdFixture.h"
+#include "e2e/NginxFixture.h"
+#include "e2e/ProcessRunner.h"
+#include "e2e/ServerProcess.h"
+
+namespace {
+
+constexpr const char* kReadAction = "\"urn:VelmoraIntf-IVelmora#FRetornaPedido\"";
+constexpr const char* kKey =
+    "<pChavePedido><CodEmpresa xsi:type=\"xsd:string\">001</CodEmpresa>"
+    "<CodPedido xsi:type=\"xsd:string\">00000101</CodPedido>"
+    "<TipoPedido xsi:type=\"xsd:string\">P</TipoPedido></pChavePedido>";
+
+// A service installation of its own: the executable with its ini, a fresh
+// demo database (the calls mark an order invoiced) and a lock directory.
+class TSite {
+ public:
+  // False when scripts/demo-db.sh is missing.
+  [[nodiscard]] bool FCreate() {
+    if (!e2e::FCreateDemoDatabase(vData.FPath() + "/demo.fdb")) return false;
+    vService = std::make_unique<e2e::TServiceDir>(vData.FPath() + "/demo.fdb");
+    return true;
+  }
+  // The CGI of a server started by root runs as the web servers' user.
+  void PGrantToServerUser() const { e2e::PGrantToServerUser({vService->FPath(), vData.FPath(), vLock.FPath()}); }
+
+  [[nodiscard]] e2e::TDeployPaths FPaths() const {
+    return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}};
+  }
+  [[nodiscard]] const e2e::TServiceDir& FService() const { return *vService; }
+
+  // Every trace log file the service wrote, one after the other.
+  [[nodiscard]] std::string FTraceLog() const {
+    std::string vText;
+    const std::filesystem::path vLogDir = vService->FPath() + "/log";
+    if (!std::filesystem::is_directory(vLogDir)) return vText;
+    for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
+      vText += e2e::FReadFile(vEntry.path().string());
+    }
+    return vText;
+  }
+
+ private:
+  e2e::TTempDir vData;
+  e2e::TTempDir vLock;
+  std::unique_ptr<e2e::TServiceDir> vService;
+};
+
+e2e::TProcessResult FPhpClients(const std::string& pBaseUrl) {
+  return e2e::FRunProgram({"php", std::string(VELMORA_SOURCE_DIR) + "/tests/php/wsdl_clients.php", pBaseUrl},
+                          {{"PATH", "/usr/bin:/bin"}, {"HOME", "/tmp"}}, {}, 120);
+}
+
+class WebServers : public ::testing::Test {
+ protected:
+  // lighttpd with the shipped file gives the documents every other server
+  // must give byte for byte.
+  static void SetUpTestSuite() {
+    sReferenceSite = std::make_unique<TSite>();
+    if (!sReferenceSite->FCreate()) return;
+    sReferenceServer = std::make_unique<e2e::TLighttpd>(sReferenceSite->FService().FExe(), e2e::FFirebirdRoot(),
+                                                        sReferenceSite->FPaths().vLockDir);
+    sReference = FPhpClients(sReferenceServer->FBaseUrl());
+  }
+  static void TearDownTestSuite() {
+    sReferenceServer.reset();
+    sReferenceSite.reset();
+  }
+  void SetUp() override {
+    if (!sReferenceServer) GTEST_SKIP() << "scripts/demo-db.sh is missing";
+    ASSERT_EQ(sReference.vExitCode, 0) << "PHP through lighttpd: " << sReference.vStdout << sReference.vStderr
+                                       << sReferenceServer->FErrorLog();
+  }
+
+  // What every server must do. pChunkedStatus is the status a request with
+  // a chunked body gets: 200 where the server passes its length on, 411
+  // where the configuration refuses it.
+  static void PCheckServer(const std::string& pBaseUrl, const TSite& pSite, int pChunkedStatus,
+                           const std::function<std::string()>& pServerLog) {
+    // The service page, with and without the slash after the executable.
+    for (const std::string& vUrl : {pBaseUrl, pBaseUrl + "/"}) {
+      const e2e::THttpResult vPage = e2e::FHttpGet(vUrl);
+      EXPECT_EQ(vPage.vStatus, 200) << vUrl << vPage.vError << pServerLog();
+      EXPECT_NE(vPage.vBody.find("Service Info Page"), std::string::npos) << vUrl;
+    }
+
+    // The WSDL names the SOAP address this server answers on.
+    const e2e::THttpResult vWsdl = e2e::FHttpGet(pBaseUrl + "/wsdl/IVelmora");
+    EXPECT_EQ(vWsdl.vStatus, 200) << vWsdl.vError << pServerLog();
+    EXPECT_NE(vWsdl.vBody.find("<soap:address location=\"" + pBaseUrl + "/soap/IVelmora\"/>"), std::string::npos)
+        << vWsdl.vBody;
+
+    const e2e::TProcessResult vPhp = FPhpClients(pBaseUrl);
+    EXPECT_EQ(vPhp.vExitCode, 0) << vPhp.vStderr << pServerLog();
+    EXPECT_EQ(vPhp.vStdout, sReference.vStdout);
+
+    const std::string vTrace = pSite.FTraceLog();
+    for (const char* vOperation : {"FRetornaPedidoCabecalho", "FRetornaPedidoItem", "FRetornaColConvenios",
+                                   "FRetornaColFinancimentos", "FAtualizaStatusPedido"}) {
+      EXPECT_NE(vTrace.find(std::string("Entrando no procedimento: ") + vOperation), std::string::npos)
+          << vOperation << " is not in the trace log:\n"
+          << vTrace << pServerLog();
+    }
+
+    const e2e::THttpResult vChunked =
+        e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + kReadAction,
+                    "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
+                    e2e::FSoapCall("FRetornaPedido", kKey), pBaseUrl + "/soap/IVelmora"});
+    EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
+    if (pChunkedStatus == 200) {
+      EXPECT_NE(vChunked.vBody.find("&lt;Pedido&gt;"), std::string::npos) << vChunked.vBody;
+    }
+
+    const e2e::THttpResult vBig = e2e::FHttpPost(pBaseUrl + "/soap/IVelmora", "text/xml", kReadAction,
+                                                 std::string(1024 * 1024 + 1024, 'x'));
+    EXPECT_EQ(vBig.vStatus, 413) << vBig.vHeaders << vBig.vError;
+
+    PCheckNothingElseIsServed(pBaseUrl.substr(0, pBaseUrl.size() - std::string("/velmora.cgi").size()), vTrace);
+  }
+
+  // The ini, the log and the database sit beside the executable; none of
+  // them is reachable, however the path is spelt.
+  static void PCheckNothingElseIsServed(const std::string& pOrigin, const std::string& pTrace) {
+    ASSERT_FALSE(pTrace.empty());
+    const std::string vLogName = "Logvelmora" + pTrace.substr(0, 4) + pTrace.substr(5, 2) + pTrace.substr(8, 2) + ".txt";
+    const std::vector<std::string> vOutside = {"/caminhoBDQuindar.ini",
+                                               "/log/",
+                                               "/log/" + vLogName,
+                                               "/demo.fdb",
+                                               "/velmora_WSDLADMIN.INI",
+                                               "/firebird/firebird.conf",
+                                               "/velmora.cgi/../caminhoBDQuindar.ini",
+                                               "/velmora.cgi/../log/" + vLogName,
+                                               "/velmora.cgi%2F..%2FcaminhoBDQuindar.ini",
+                                               "/velmora.cgi.ini",
+                                               "/velmora.cgix"};
+    for (const std::string& vPath : vOutside) {
+      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
+      EXPECT_TRUE(r.vStatus == 400 || r.vStatus == 403 || r.vStatus == 404) << vPath << " " << r.vStatus;
+      PExpectNoSecret(vPath, r.vBody);
+    }
+    // Below the executable every path is the service's: it answers with its
+    // own page (or the server's second fence refuses it), never with a file.
+    for (const std::string& vPath : std::vector<std::string>{"/velmora.cgi/caminhoBDQuindar.ini", "/velmora.cgi/log/" + vLogName}) {
+      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
+      EXPECT_TRUE(r.vStatus == 200 || r.vStatus == 403) << vPath << " " << r.vStatus;
+      PExpectNoSecret(vPath, r.vBody);
+    }
+  }
+
+  static void PExpectNoSecret(const std::string& pPath, const std::string& pBody) {
+    for (const char* vSecret : {"masterkey", "CAMINHO", "Log iniciado", "ServerMode"}) {
+      EXPECT_EQ(pBody.find(vSecret), std::string::npos) << pPath << " shows " << vSecret;
+    }
+  }
+
+  static inline std::unique_ptr<TSite> sReferenceSite;
+  static inline std::unique_ptr<e2e::TLighttpd> sReferenceServer;
+  static inline e2e::TProcessResult sReference;
+};
+
+TEST_F(WebServers, Lighttpd) {
+  // The reference documents themselves must be the demo order's.
+  const std::string kDecl = "=== FRetornaPedido\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Pedido>";
+  EXPECT_NE(sReference.vStdout.find(kDecl), std::string::npos) << sReference.vStdout;
+  EXPECT_NE(sReference.vStdout.find("=== FAtualizaStatusPedido\ntrue\n"), std::string::npos) << sReference.vStdout;
+
+  // A second site behind lighttpd agrees with the first, and lighttpd reads
+  // a chunked body whole before the CGI starts.
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate());
+  e2e::TLighttpd vServer(vSite.FService().FExe(), e2e::FFirebirdRoot(), vSite.FPaths().vLockDir);
+  PCheckServer(vServer.FBaseUrl(), vSite, 200, [&vServer] { return vServer.FErrorLog(); });
+}
+
+TEST_F(WebServers, ApacheWithCgid) {
+  if (const std::string vMissing = e2e::TApache::FMissing(); !vMissing.empty()) GTEST_SKIP() << vMissing;
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate());
+  vSite.PGrantToServerUser();
+  e2e::TApache vServer(vSite.FPaths());
+  // mod_cgid would hand the CGI a chunked body without its length: the
+  // configuration refuses it.
+  PCheckServer(vServer.FBaseUrl(), vSite, 411, [&vServer] { return vServer.FErrorLog(); });
+  // No connection is held open after a CGI answer.
+  EXPECT_EQ(e2e::FHttpGet(vServer.FBaseUrl() + "/").FHeader("Connection"), "close");
+}
+
+TEST_F(WebServers, ApachePreforkWithCgi) {
+  if (const std::string vMissing = e2e::TApache::FMissing(); !vMissing.empty()) GTEST_SKIP() << vMissing;
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate());
+  vSite.PGrantToServerUser();
+  e2e::TApache vServer(vSite.FPaths(), e2e::TApache::TMode::kPreforkCgi);
+  // mod_cgi would let the service read an empty body and answer a fault.
+  PCheckServer(vServer.FBaseUrl(), vSite, 411, [&vServer] { return vServer.FErrorLog(); });
+  EXPECT_EQ(e2e::FHttpGet(vServer.FBaseUrl() + "/").FHeader("Connection"), "close");
+}
+
+TEST_F(WebServers, NginxWithFcgiwrap) {
+  if (const std::string vMissing = e2e::TNginx::FMissing(); !vMissing.empty()) GTEST_SKIP() << vMissing;
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate());
+  vSite.PGrantToServerUser();
+  e2e::TNginx vServer(vSite.FPaths());
+  PCheckServer(vServer.FBaseUrl(), vSite, 200, [&vServer] { return vServer.FErrorLog(); });
+}
+
+}  // namespace

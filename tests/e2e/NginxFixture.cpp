@@ -1,0 +1,85 @@
+#include "e2e/NginxFixture.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace e2e {
+
+namespace {
+
+constexpr const char* kNginx = "/usr/sbin/nginx";
+constexpr const char* kFcgiwrap = "/usr/sbin/fcgiwrap";
+constexpr const char* kSpawnFcgi = "/usr/bin/spawn-fcgi";
+constexpr const char* kFastcgiParams = "/etc/nginx/fastcgi_params";
+
+}  // namespace
+
+std::string TNginx::FMissing() {
+  if (access(kNginx, X_OK) != 0) return "nginx is not installed (apt-get install nginx)";
+  if (access(kFcgiwrap, X_OK) != 0) return "fcgiwrap is not installed (apt-get install fcgiwrap)";
+  if (access(kSpawnFcgi, X_OK) != 0) return "spawn-fcgi is not installed (apt-get install spawn-fcgi)";
+  if (access(kFastcgiParams, R_OK) != 0) return std::string(kFastcgiParams) + " is missing (nginx-common)";
+  return {};
+}
+
+TNginx::TNginx(const TDeployPaths& pPaths) {
+  const std::string vRoot = vDir.FPath();
+  TDeployPaths vPaths = pPaths;
+  vPaths.vFcgiSocket = vRoot + "/fcgiwrap.socket";
+  std::filesystem::create_directories(vRoot + "/docroot");
+  std::filesystem::copy_file(kFastcgiParams, vRoot + "/fastcgi_params");
+  std::ofstream(vRoot + "/velmora.conf") << FDeployConfig("deploy/nginx/velmora.conf", vPaths);
+  const std::string vUser = FServerUser();
+  PGrantToServerUser({vRoot});
+
+  const TEnvironment vEnv = {{"PATH", "/usr/sbin:/usr/bin:/bin"}};
+  // fcgiwrap passes on its own environment to every CGI it starts: it gets
+  // an empty one, the rest comes from nginx's parameters.
+  std::vector<std::string> vSpawn = {kSpawnFcgi, "-n", "-s", vPaths.vFcgiSocket, "-M", "0600"};
+  if (!vUser.empty()) vSpawn.insert(vSpawn.end(), {"-u", vUser, "-g", vUser, "-U", vUser, "-G", vUser});
+  vSpawn.insert(vSpawn.end(), {"--", kFcgiwrap, "-c", "2"});
+  vWrapper = TChild(vSpawn, {}, vRoot + "/fcgiwrap.out");
+  if (!vWrapper.FWaitForFile(vPaths.vFcgiSocket)) {
+    throw std::runtime_error("fcgiwrap did not start: " + FErrorLog());
+  }
+
+  for (int vTry = 0; vTry < 5; ++vTry) {
+    vPort = FFreePort();
+    std::ofstream(vRoot + "/nginx.conf")
+        << "daemon off;\nmaster_process on;\nworker_processes 2;\n"
+        << (vUser.empty() ? "" : "user " + vUser + " " + vUser + ";\n")
+        << "pid " << vRoot << "/nginx.pid;\n"
+        << "error_log " << vRoot << "/error.log warn;\n"
+        << "events { worker_connections 64; }\n"
+        << "http {\n"
+        << "  access_log off;\n"
+        << "  client_body_temp_path " << vRoot << "/client_body;\n"
+        << "  fastcgi_temp_path " << vRoot << "/fastcgi;\n"
+        << "  proxy_temp_path " << vRoot << "/proxy;\n"
+        << "  uwsgi_temp_path " << vRoot << "/uwsgi;\n"
+        << "  scgi_temp_path " << vRoot << "/scgi;\n"
+        << "  server {\n"
+        << "    listen 127.0.0.1:" << vPort << ";\n"
+        << "    server_name 127.0.0.1;\n"
+        << "    root " << vRoot << "/docroot;\n"
+        << "    include " << vRoot << "/velmora.conf;\n"
+        << "  }\n"
+        << "}\n";
+    vServer = TChild({kNginx, "-p", vRoot, "-c", vRoot + "/nginx.conf"}, vEnv, vRoot + "/nginx.out");
+    if (vServer.FWaitForPort(vPort)) return;
+    vServer.PStop();
+  }
+  throw std::runtime_error("nginx did not start: " + FErrorLog());
+}
+
+std::string TNginx::FBaseUrl() const { return "http://127.0.0.1:" + std::to_string(vPort) + "/velmora.cgi"; }
+
+std::string TNginx::FErrorLog() const {
+  return FReadFile(vDir.FPath() + "/error.log") + FReadFile(vDir.FPath() + "/nginx.out") +
+         FReadFile(vDir.FPath() + "/fcgiwrap.out");
+}
+
+}  // namespace e2e
