@@ -1,0 +1,54 @@
+#include "data/FbStatus.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "data/FbClientApi.h"
+#include "data/SQLConnection.h"
+
+namespace data {
+
+namespace {
+
+// One entry of a status vector as text. Firebird's own messages are far
+// shorter; a longer one is cut here by the client, not overrun.
+constexpr unsigned cStatusLineBufferSize = 1024;
+
+constexpr ISC_STATUS cConnectionLostCodes[] = {
+    isc_network_error,       // the request could not reach the server
+    isc_net_read_err,        // the server's answer could not be read
+    isc_net_write_err,       // the request could not be sent
+    isc_lost_db_connection,  // the client lost the connection
+    isc_conn_lost,           // the server dropped the connection
+    isc_att_shutdown,        // the attachment was shut down (also by fb_cancel_abort)
+    isc_shutdown,            // the database was shut down
+    isc_bad_db_handle,       // no active connection behind the handle
+};
+
+}  // namespace
+
+std::string FStatusMessage(const ISC_STATUS* pStatus) {
+  std::string vMessage;
+  const ISC_STATUS* vCursor = pStatus;
+  char vBuffer[cStatusLineBufferSize];
+  const TFbClientApi& vApi = FClientApi();
+  while (vApi.fb_interpret(vBuffer, sizeof vBuffer, &vCursor) > 0) {
+    if (!vMessage.empty()) vMessage += '\n';
+    vMessage += vBuffer;
+  }
+  if (vMessage.empty()) vMessage = "Unknown database error";
+  return vMessage;
+}
+
+void PRaise(const ISC_STATUS* pStatus, const std::string& pStatement) {
+  throw EDatabaseError(FStatusMessage(pStatus), pStatement, static_cast<long>(pStatus[1]));
+}
+
+bool FIsConnectionLostCode(long pCode) noexcept {
+  return std::find(std::begin(cConnectionLostCodes), std::end(cConnectionLostCodes), pCode) !=
+         std::end(cConnectionLostCodes);
+}
+
+bool EDatabaseError::FConnectionLost() const noexcept { return FIsConnectionLostCode(vErrorCode); }
+
+}  // namespace data
