@@ -180,8 +180,12 @@ bool TFbStatement::FFetch(TFbTransaction& pTransaction, std::vector<TFieldValue>
     const TCallBound vBound(vHandle.vDb);
     ISC_STATUS_ARRAY vStatus;
     const ISC_STATUS vResult = FClientApi().isc_dsql_fetch(vStatus, &vHandle.vStmt, SQLDA_VERSION1, vDa);
-    if (vResult == cFetchEndOfCursor) return false;
     PCheck(vStatus, vSQL);
+    if (vResult == cFetchEndOfCursor) {
+      // The client refuses a fetch past the end; later calls answer here.
+      PCloseCursor();
+      return false;
+    }
   }
   const TBlobReader vReadBlob = [&](const ISC_QUAD& pId) { return FReadBlob(pTransaction, pId); };
   pRow.assign(static_cast<std::size_t>(vDa->sqld), TFieldValue{});

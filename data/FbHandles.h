@@ -82,8 +82,8 @@ class TFbStatement {
   // Runs the statement with every parameter sent as text (nullptr: NULL);
   // a select keeps its cursor open for FFetch.
   void PExecute(TFbTransaction& pTransaction, const std::vector<const std::string*>& pValues);
-  // The next row, or false at the end of the cursor (which stays open
-  // until PCloseCursor). BLOB columns are read in pTransaction.
+  // The next row, or false at the end of the cursor (which closes it; any
+  // later call is false too). BLOB columns are read in pTransaction.
   [[nodiscard]] bool FFetch(TFbTransaction& pTransaction, std::vector<TFieldValue>& pRow);
   void PCloseCursor() noexcept;
 
