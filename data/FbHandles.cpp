@@ -92,9 +92,8 @@ void TFbTransaction::PCommit(const std::string& pStatement) {
   const TCallBound vBound(vAttachment.FHandle());
   ISC_STATUS_ARRAY vStatus;
   if (FClientApi().isc_commit_transaction(vStatus, &vTr) == 0) return;
-  const std::string vMessage = FStatusMessage(vStatus);
   PRollback();
-  throw EDatabaseError(vMessage, pStatement, static_cast<long>(vStatus[1]));
+  PRaise(vStatus, pStatement);
 }
 
 void TFbTransaction::PRollback() noexcept {

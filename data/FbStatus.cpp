@@ -25,8 +25,7 @@ constexpr ISC_STATUS cConnectionLostCodes[] = {
     isc_bad_db_handle,       // no active connection behind the handle
 };
 
-}  // namespace
-
+// The database's message for a failed call's vector, one line per entry.
 std::string FStatusMessage(const ISC_STATUS* pStatus) {
   std::string vMessage;
   const ISC_STATUS* vCursor = pStatus;
@@ -39,6 +38,8 @@ std::string FStatusMessage(const ISC_STATUS* pStatus) {
   if (vMessage.empty()) vMessage = "Unknown database error";
   return vMessage;
 }
+
+}  // namespace
 
 void PRaise(const ISC_STATUS* pStatus, const std::string& pStatement) {
   throw EDatabaseError(FStatusMessage(pStatus), pStatement, static_cast<long>(pStatus[1]));

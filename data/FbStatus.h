@@ -19,9 +19,6 @@ namespace data {
   return pStatus[0] == isc_arg_gds && pStatus[1] != 0;
 }
 
-// The database's message for a failed call's vector, one line per entry.
-[[nodiscard]] std::string FStatusMessage(const ISC_STATUS* pStatus);
-
 // Raises EDatabaseError for a failed call's vector.
 [[noreturn]] void PRaise(const ISC_STATUS* pStatus, const std::string& pStatement = {});
 

@@ -74,7 +74,8 @@ class TSQLConnection {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // Driver settings kept as given; the client library is the one linked in.
+  // Driver settings kept as given; the client library is always
+  // libfbclient.so.2, loaded on the first attach.
   // Setting the driver name clears the library names and the parameters.
   void PSetDriverName(const std::string& pValue);
   void PSetLoginPrompt(bool pValue) { vLoginPrompt = pValue; }
@@ -174,9 +175,8 @@ class TSQLStatement {
   void PRelease() noexcept;
   void PSetOnRelease(std::function<void()> pCallback) { vOnRelease = std::move(pCallback); }
 
-  struct TRun;
-
  private:
+  struct TRun;
   void PStart(const std::string& pSQL);
   void PEnd(bool pCommit) noexcept;
   void PAbandon(bool pConnectionLost) noexcept;
