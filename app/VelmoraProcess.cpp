@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "data/FbClient.h"
 #include "data/uClassControle.h"
+#include "host/FastCGIApp.h"
 #include "host/uWebModule.h"
 #include "port/Env.h"
 #include "soap/VelmoraIntf.h"
@@ -17,10 +17,21 @@ namespace app {
 
 namespace {
 
-// The process-wide owner: the web application and the database module.
+// The one owner of the process's state, in the order start-up creates it:
+// the environment (borrowed from the entry), the trace log's slot, the two
+// registries, the web application, the controller and the database module.
+// vControle, vFireBird and FRetornaLog are only accessors of what it holds;
+// it sets them and clears them, nothing else does.
 class TVelmoraProcess {
  public:
-  TVelmoraProcess(port::IEnv& pEnv, const TStartupOptions& pOptions) : vEnv(pEnv), vOptions(pOptions) {}
+  TVelmoraProcess(port::IEnv& pEnv, const TStartupOptions& pOptions)
+      : vEnv(pEnv), vOptions(pOptions), vLog(pEnv) {}
+  ~TVelmoraProcess() {
+    PShutDown();
+    data::vControle = nullptr;
+  }
+  TVelmoraProcess(const TVelmoraProcess&) = delete;
+  TVelmoraProcess& operator=(const TVelmoraProcess&) = delete;
 
   // Start-up steps 1 to 5; throws what fails.
   void PStartUp() {
@@ -35,26 +46,36 @@ class TVelmoraProcess {
     vApplication->PSetWebModuleClass(vOptions.vWebModuleClassAgain != nullptr ? vOptions.vWebModuleClassAgain
                                                                               : &host::FCreateWebModule1);
 
-    // Deliberately never freed: the controller lives as long as the process.
-    data::vControle = std::make_unique<data::TControle>().release();
+    // The controller is never freed while the process runs: shutdown leaves
+    // it alone, and only the end of this owner (the process's end) takes it.
+    vControle = std::make_unique<data::TControle>();
+    data::vControle = vControle.get();
 
-    vDatabase = data::vControle->FRetornaBancoDeDados();
+    vDatabase = data::vControle->FRetornaBancoDeDados(vEnv);
     data::vFireBird = vDatabase.get();
   }
 
   void PRunRequest() { vApplication->PRun(); }
 
+  // The persistent mode: the request cycle once per FastCGI request, in
+  // this process, until a stop is asked for. Every line goes into the
+  // file of its own day; after each request the database module ends what
+  // the request left open on its connection.
+  void PServeFastCGI() {
+    tracelog::FRetornaLog().PSetDailyFile(true);
+    host::TFastCGIApplication vServer(*vApplication, vEnv, [] {
+      if (data::vFireBird != nullptr) data::vFireBird->PFimRequisicao();
+    });
+    (void)vServer.FRun();
+  }
+
   // Shutdown in its order; also tidies up after a start-up that failed
   // half-way, releasing only what was created.
   void PShutDown() noexcept {
     vApplication.reset();
-    tracelog::PLiberaLog();
+    vLog.PLiberaLog();
     data::vFireBird = nullptr;
     vDatabase.reset();
-    // The process ends with _exit, which would skip the client library's
-    // teardown: run it here, or every embedded attach leaves its trace
-    // file in the lock directory.
-    data::PShutdownClient();
     if (vXmlRuntime) soap::PCoUninitialize();
     vXmlRuntime = false;
   }
@@ -62,7 +83,10 @@ class TVelmoraProcess {
  private:
   port::IEnv& vEnv;
   TStartupOptions vOptions;
+  tracelog::TProcessLog vLog;
+  soap::TRegistries vRegistries;
   std::unique_ptr<host::TCGIApplication> vApplication;
+  std::unique_ptr<data::TControle> vControle;
   std::unique_ptr<data::TDMBancoDeDados> vDatabase;
   bool vXmlRuntime = false;
 };
@@ -101,7 +125,11 @@ int FRunProcess(port::IEnv& pEnv, const TStartupOptions& pOptions) {
     vProcess.PShutDown();
     return 1;
   }
-  vProcess.PRunRequest();
+  if (pEnv.FStdinIsListeningSocket()) {
+    vProcess.PServeFastCGI();
+  } else {
+    vProcess.PRunRequest();
+  }
   vProcess.PShutDown();
   return 0;
 }

@@ -11,9 +11,10 @@ namespace data {
 
 namespace {
 
-// Columns described by the prepare itself. The widest statement of the
-// service, the order header, returns 33; a wider one is described again.
-constexpr int cColumnsDescribedAtPrepare = 40;
+// Columns described by the prepare itself, so that it needs no second
+// round trip: the widest statement of the service (the financing plans)
+// returns 40. A wider one is described again.
+constexpr int cColumnsDescribedAtPrepare = 48;
 // A parameter's length is a signed 16-bit field of XSQLVAR.
 constexpr std::size_t cMaxParamLength = 32767;
 // A blob is read in segments of this size (the call's length is 16-bit).

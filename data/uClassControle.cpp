@@ -8,12 +8,8 @@ namespace data {
 TControle* vControle = nullptr;
 TDMBancoDeDados* vFireBird = nullptr;
 
-std::unique_ptr<TDMBancoDeDados> TControle::FRetornaBancoDeDados() {
-  return FRetornaBancoDeDados(port::FDefaultEnv());
-}
-
 std::unique_ptr<TDMBancoDeDados> TControle::FRetornaBancoDeDados(port::IEnv& pEnv) {
-  tracelog::PCriaLog("", "S");
+  tracelog::PCriaLog("", "S");  // the process's slot; an existing log stays
   tracelog::FRetornaLog().Info(FClassName(), "Entrando no procedimento: FRetornaBancoDeDados");
   return std::make_unique<TFireBird>(pEnv);
 }

@@ -14,14 +14,14 @@ namespace data {
 class TControle {
  public:
   static constexpr const char* FClassName() { return "TControle"; }
-  // Creates a further TFireBird each call; start-up calls it once.
-  [[nodiscard]] std::unique_ptr<TDMBancoDeDados> FRetornaBancoDeDados();
-  // The same, with the module reading its configuration through pEnv
-  // (which must outlive the module).
+  // Opens the process's trace log (the slot the process object installed)
+  // and creates a further TFireBird each call, reading its configuration
+  // through pEnv (which must outlive the module); start-up calls it once.
   [[nodiscard]] std::unique_ptr<TDMBancoDeDados> FRetornaBancoDeDados(port::IEnv& pEnv);
 };
 
-// Process-wide, set once at start-up and never changed.
+// The design's process-wide accessors: set by the process object (app/) at
+// start-up, cleared by it after shutdown, by nothing else.
 extern TControle* vControle;
 extern TDMBancoDeDados* vFireBird;
 

@@ -120,11 +120,27 @@ std::string FSenhaMascarada(const std::string& pSenha) { return pSenha.empty() ?
 
 }  // namespace
 
-TFireBird::TFireBird() : TFireBird(port::FDefaultEnv()) {}
+std::string FArquivoConfiguracao(const std::string& pExePath) {
+  return port::FExtractFilePath(pExePath) + cArquivoConfiguracao;
+}
 
+TBancoDeDados FLeConfiguracao(const std::string& pConteudo) {
+  TBancoDeDados vDados;
+  const TIniPreparado vIni = FPreparaIni(pConteudo);
+  TLeitura vLeitura{&vIni, &vDados};
+  ini_parse_string(vIni.vTexto.c_str(), FTrataChave, &vLeitura);
+  return vDados;
+}
+
+// The log is the process's: the controller has opened it before it creates
+// the module, so the module only writes to it.
 TFireBird::TFireBird(port::IEnv& pEnv) : vEnv(pEnv) {
-  tracelog::PCriaLog("", "S");
   vConexao = FCriaConexao();
+}
+
+void TFireBird::PFimRequisicao() noexcept {
+  // Every statement commits when its rows are read or its query closed;
+  // the query objects of an operation are gone by now, so nothing is open.
 }
 
 TFireBird::~TFireBird() {
@@ -135,16 +151,12 @@ TBancoDeDados TFireBird::FRetornaBancoDeDados() {
   TBancoDeDados vDados;
   tracelog::TLog& vLog = tracelog::FRetornaLog();
   vLog.Info(FClassName(), "Entrando no procedimento: FRetornaBancoDeDados");
-  const std::string vArquivo = port::FExtractFilePath(vEnv.FExePath()) + cArquivoConfiguracao;
+  const std::string vArquivo = FArquivoConfiguracao(vEnv.FExePath());
   vLog.Info(FClassName(), cBuscandoArquivo);
   if (!vEnv.FFileExists(vArquivo)) return vDados;
 
   const std::optional<std::string> vConteudo = vEnv.FReadFile(vArquivo);
-  if (vConteudo) {
-    const TIniPreparado vIni = FPreparaIni(*vConteudo);
-    TLeitura vLeitura{&vIni, &vDados};
-    ini_parse_string(vIni.vTexto.c_str(), FTrataChave, &vLeitura);
-  }
+  if (vConteudo) vDados = FLeConfiguracao(*vConteudo);
   vLog.Info(FClassName(), "Retornando dados: CAMINHO: " + vDados.Caminho);
   vLog.Info(FClassName(), "Retornando dados: USUARIO: " + vDados.Usuario);
   vLog.Info(FClassName(), "Retornando dados: SENHA: " + FSenhaMascarada(vDados.Senha));

@@ -34,11 +34,17 @@ struct TBancoDeDados {
   std::string Senha;    // "SENHA"
 };
 
+// caminhoBDQuindar.ini beside the executable pExePath: the file the module reads.
+[[nodiscard]] std::string FArquivoConfiguracao(const std::string& pExePath);
+// The settings in the text of a configuration file, read exactly as the
+// module reads them, without trace lines or a connection (the installer's
+// check reads them this way too).
+[[nodiscard]] TBancoDeDados FLeConfiguracao(const std::string& pConteudo);
+
 class TFireBird : public TDMBancoDeDados {
  public:
   static constexpr const char* FClassName() { return "TFireBird"; }
 
-  TFireBird();
   // pEnv gives the executable's path and reads the configuration file;
   // it must outlive the module.
   explicit TFireBird(port::IEnv& pEnv);
@@ -60,6 +66,10 @@ class TFireBird : public TDMBancoDeDados {
   // Fills the payment condition of one agreement item (FRetornaColConvenios).
   void PCondPag(xmlbind::TXMLConvenioType& pConvenio, const std::string& pCodPrazo);
   // ---- end of the data operations
+
+  // Between two requests: no transaction stays open on the connection, which
+  // itself is kept.
+  void PFimRequisicao() noexcept override;
 
   // The connection, owned by the module.
   std::unique_ptr<TSQLConnection> vConexao;

@@ -10,28 +10,13 @@
 #include "data/SimpleDataSet.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdComum.h"
+#include "data/uClassFireBirdSQL.h"
 #include "tracelog/LogNFe.h"
 #include "xml/XMLConvenio.h"
 
 namespace data {
 
 namespace {
-
-constexpr const char* cSQLEntradas =
-    "Select ConvEnceFat.Convenio, ConvEnceFat.Matricula, ConvEnceFat.Conveniado, ConvEnceFat.Valor From "
-    "ConvEnceFat Inner Join CartCon On CartCon.codigo = ConvEnceFat.convenio Where ConvEnceFat.CodEmpresa = "
-    ":PCodEmpresa And ConvEnceFat.TipoPedido = :PTipoPedido And ConvEnceFat.CodPedido = :PCodPedido";
-
-// A company's contract rate (cartconcompl) takes the place of the
-// agreement's own percentage; a deactivated agreement yields no row.
-constexpr const char* cSQLConvenio =
-    "select cartcon.codigo, cartcon.nome, case when cartconcompl.txcontrato is not null then "
-    "cartconcompl.txcontrato else cartcon.percdesc end as percdesc, cartcon.codcliente, cartcon.codprazo, "
-    "cartcon.diavencimento, cartcon.contacxa, cartcon.cartaodebito from cartcon left join cartconcompl "
-    "on(cartconcompl.codigo = cartcon.codigo and cartconcompl.codempresa = :PCodEmpresa) where cartcon.codigo = "
-    ":pcodigo and (cartcon.desativado <> \"S\" or cartcon.desativado is null)";
-
-constexpr const char* cSQLCondPag = "Select * From Condpag Where CodPrazo = :PCodPrazo";
 
 // Agreement codes are kept zero-filled to 4 digits, condition codes to 3.
 constexpr std::size_t cTamanhoConvenio = 4;
@@ -55,7 +40,7 @@ std::string TFireBird::FRetornaColConvenios(const TChavePedido* pChavePedido) {
 
     vLog.Info(FClassName(), "Preparando para executar Query.");
     const TChavePedido& vChave = FChave(pChavePedido);
-    vEntradas->SQL.Add(cSQLEntradas);
+    vEntradas->SQL.Add(cSQLConvenioEntradas);
     vEntradas->PSetParam("PCodEmpresa", vChave.CodEmpresa);
     vEntradas->PSetParam("PTipoPedido", vChave.TipoPedido);
     vEntradas->PSetParam("PCodPedido", vChave.CodPedido);

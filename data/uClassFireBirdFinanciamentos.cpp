@@ -12,42 +12,13 @@
 #include "data/SimpleDataSet.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdComum.h"
+#include "data/uClassFireBirdSQL.h"
 #include "tracelog/LogNFe.h"
 #include "xml/XMLFinanciamento.h"
 
 namespace data {
 
 namespace {
-
-// Only financings whose plan exists, and none of an invoiced order; a
-// missing order counts as not invoiced.
-constexpr const char* cSQLFinanciamentos =
-    "select financiamento.codfinanceira, financiamento.codplano, financiamento.valorfinanciado, "
-    "financiamento.valormensalidade, financiamento.descformapgto, planosfinanc.tac, "
-    "financiamento.segurofinanciamento, planosfinanc.tacloja, pedidoc.codcliente From Financiamento Inner Join "
-    "PlanosFinanc On PlanosFinanc.CodFinanceira = Financiamento.CodFinanceira And PlanosFinanc.DescFormaPgto = "
-    "Financiamento.DescFormaPgto And PlanosFinanc.CodPlano = Financiamento.CodPlano left join pedidoc on "
-    "(pedidoc.codempresa = financiamento.codempresa and pedidoc.codpedido = financiamento.codvenda and "
-    "pedidoc.tipopedido = financiamento.tipovenda) Where Financiamento.CodEmpresa = :PCodEmpresa And "
-    "Financiamento.CodVenda = :PCodVenda And Financiamento.TipoVenda = :PTipoVenda And "
-    "Coalesce(PedidoC.Faturado,\"N\") <> \"X\" order by pedidoc.codcliente";
-
-constexpr const char* cSQLFinanceira =
-    "SELECT CODFINANCEIRA, DESCRICAO, ENDERECO, TELEFONE, VENDESEMENTRADA, CONTATO, GERACXA, GERAREC, "
-    "CODEMPRESACXA, CODEMPRESAREC, CODCLIENTE, LIMITEAJUSTEPARCELA, DIASCOMPENSACAO FROM FINANCEIRA WHERE "
-    "CODFINANCEIRA = :PCODFINANCEIRA";
-
-// A plan with Ativo NULL counts as active.
-constexpr const char* cSQLPlanos =
-    "Select Codformapgto , Codplano , Descformapgto , Numparc , Coeficientemenos15 , Coeficientemenos10 , "
-    "Coeficientemenos5 , Coeficiente00 , Coeficientemais5 , Coeficientemais10 , Coeficientemais15 , "
-    "Coeficientemais20 , Coeficientemais25 , Coeficientemais30 , Coeficientemais35 , Coeficientemais40 , "
-    "Coeficientemais45 , Coeficientemais50 , Coeficientemais55 , Coeficientemais60 , Coeficientemais65 , "
-    "Coeficientemais70 , Coeficientemais75 , Coeficientemais80 , Coeficientemais85 , Coeficientemais90 , "
-    "Coeficientemais95 , Coeficientemais100 , Coeficientemais105 , Coeficientemais110 , Coeficientemais115 , "
-    "Coeficientemais120 , Segurofinanciamento , Taxacobrada , Ativo , Entrada , Taxaam , Taxaa , Tac , "
-    "TaxaRetencao from PlanosFinanc Where CodFinanceira = :PCodFinanc And ((Ativo = \"S\") Or (Ativo Is Null)) "
-    "Order By CodFormaPgto, Codplano";
 
 // Suffixes of the second to ninth financing of one customer; the counter
 // runs over the whole document and later financings get none.

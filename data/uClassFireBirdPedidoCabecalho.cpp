@@ -8,32 +8,13 @@
 #include "data/SQLQuery.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdComum.h"
+#include "data/uClassFireBirdSQL.h"
 #include "tracelog/LogNFe.h"
 #include "xml/XmlPedidoCabecalho.h"
 
 namespace data {
 
 namespace {
-
-constexpr const char* cSQLPedido =
-    "select pedidoc.codempresa, pedidoc.tipopedido, pedidoc.codpedido, pedidoc.codcliente, cliente.nome, "
-    "cliente.cgccpf, pedidoc.codvendedor, pedidoc.codvendedor2, pedidoc.datapedido, pedidoc.codprazo, "
-    "pedidoc.descontoperc, pedidoc.descontovlr, pedidoc.faturado, pedidoc.vlracrescimo, pedidoc.totalpedido, "
-    "pedidoc.statuspedido, pedidoc.conferido, pedidoc.codigomidia, pedidoc.desccredito, pedidoc.observacao1, "
-    "pedidoc.numcupom, pedidoc.coodavimpfiscal, pedidoc.maquina, pedidoc.codpedidovenda, case when "
-    "coalesce(pedidoc.descontotroca,0) > pedidoc.totalpedido then pedidoc.totalpedido else "
-    "coalesce(pedidoc.descontotroca, 0) end as creditotroca, Coalesce((Select Sum(ConvEnceFat.Valor) as Total "
-    "From ConvEnceFat Join CartCon on(cartcon.codigo = convencefat.convenio) where cartcon.tipo = '1' and "
-    "convencefat.CodEmpresa = :PCodEmpresa and convencefat.TipoPedido = :PTipoPedido and convencefat.CodPedido = "
-    ":PCodPedido),0) As VlrCartao, encefat.vlrreceber, (encefat.vlrcheque + Encefat.vlrchpredatado) as "
-    "vlrcheques, Coalesce((Select Sum(ConvEnceFat.Valor) as Total From ConvEnceFat Join CartCon "
-    "on(cartcon.codigo = convencefat.convenio) where cartcon.tipo = '2' and convencefat.CodEmpresa = "
-    ":PCodEmpresa and convencefat.TipoPedido = :PTipoPedido and convencefat.CodPedido = :PCodPedido),0) As "
-    "Vlrconvenio, encefat.vlrdinheiro, encefat.vlrfinanc, pedidoc.tipofrete, pedidoc.frete from pedidoc inner "
-    "join cliente on(cliente.codcliente = pedidoc.codcliente) left join encefat on(encefat.codempresa = "
-    "pedidoc.codempresa and encefat.tipopedido = pedidoc.tipopedido and encefat.codpedido = pedidoc.codpedido) "
-    "where pedidoc.codempresa = :PCodEmpresa and pedidoc.codpedido = :PCodPedido and PedidoC.tipopedido = "
-    ":PTipoPedido";
 
 // The header stores its order code zero-filled to this width; the key may
 // come without the zeros.
@@ -53,7 +34,7 @@ std::string TFireBird::FRetornaPedidoCabecalho(const TChavePedido* pChavePedido)
     PCriaTSQLQuery(vQuery);
     vLog.Info(FClassName(), "Preparando para executar Query.");
     const TChavePedido& vChave = FChave(pChavePedido);
-    vQuery->SQL.Add(cSQLPedido);
+    vQuery->SQL.Add(cSQLPedidoCabecalho);
     vQuery->PSetParam("PCodEmpresa", vChave.CodEmpresa);
     vQuery->PSetParam("PCodPedido", FCompletaZeros(vChave.CodPedido, cTamanhoCodPedido));
     vQuery->PSetParam("PTipoPedido", vChave.TipoPedido);

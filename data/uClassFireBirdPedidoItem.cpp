@@ -13,32 +13,11 @@
 #include "data/SimpleDataSet.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdComum.h"
+#include "data/uClassFireBirdSQL.h"
 #include "tracelog/LogNFe.h"
 #include "xml/XmlPedidoItem.h"
 
 namespace data {
-
-namespace {
-
-constexpr const char* cSQLParamEcf = "Select ValidarEst, ValidaEstGrade from ParamEcf where CodEmpresa = :PCodEmpresa";
-
-constexpr const char* cSQLItensSelect =
-    "select pedidoi.codpedido, pedidoi.codprod, pedidoi.codgrade, pedidoi.aliqicm, pedidoi.baseicm, "
-    "pedidoi.aliqiss, pedidoi.descontovlr, pedidoi.acrescimovlr, pedidoi.precounit, pedidoi.precotabela, "
-    "pedidoi.quantidade, pedidoi.unidadesaida, pedidoi.codtvenda, pedidoi.operacao, pedidoi.numserie, "
-    "pedidoi.contrato, pedidoi.fone, pedidoi.codpromo, pedidoi.tabela, produto.controleserie, "
-    "pedidoi.autrefidelizacao, pedidoi.totalrateado, pedidoi.claroteste, pedidoi.tipopedido, pedidoi.cancelado, "
-    "pedidoi.sequencia, sum(compprod.estoque) as Estoque from pedidoi inner join produto on produto.codprod = "
-    "pedidoi.codprod Left join compprod on compprod.codprod = pedidoi.codprod and compprod.codempresa = "
-    "pedidoi.codempresa";
-// Joined to the stock rows only when stock is counted per grade.
-constexpr const char* cSQLItensGrade = "and compprod.codgrade = pedidoi.codgrade";
-constexpr const char* cSQLItensWhere =
-    "where pedidoi.codempresa = :PCodEmpresa and pedidoi.codpedido = :PCodPedido and pedidoi.tipopedido = "
-    ":PTipoPedido group by 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26 order by "
-    "pedidoi.sequencia";
-
-}  // namespace
 
 std::string TFireBird::FRetornaPedidoItem(const TChavePedido* pChavePedido) {
   tracelog::TLog& vLog = tracelog::FRetornaLog();
@@ -54,7 +33,7 @@ std::string TFireBird::FRetornaPedidoItem(const TChavePedido* pChavePedido) {
     std::unique_ptr<TSQLQuery> vParam;
     const TAoSair vLibera([&]() noexcept { PDestroyTSQLQuery(vParam); });
     PCriaTSQLQuery(vParam);
-    vParam->SQL.Add(cSQLParamEcf);
+    vParam->SQL.Add(cSQLItemParamEcf);
     vParam->PSetParam("PCodEmpresa", vChave.CodEmpresa);
     vParam->Open();
     if (!vParam->Eof() && vParam->FieldByName("ValidarEst").AsString() == "S")
@@ -67,14 +46,7 @@ std::string TFireBird::FRetornaPedidoItem(const TChavePedido* pChavePedido) {
     const TAoSair vLibera([&]() noexcept { PDestroyTSimpleDataSet(vItens); });
     PCriaTSimpleDataSet(vItens);
     vLog.Info(FClassName(), "Preparando para executar Query.");
-    std::string vSQL = cSQLItensSelect;
-    if (vPorGrade) {
-      vSQL += ' ';
-      vSQL += cSQLItensGrade;
-    }
-    vSQL += ' ';
-    vSQL += cSQLItensWhere;
-    vItens->SQL.PSetText(vSQL);
+    vItens->SQL.PSetText(vPorGrade ? cSQLItensPorGrade.data() : cSQLItensPorProduto.data());
     // The items keep the order code as the key gives it: no zero-filling.
     vItens->PSetParam("PCodEmpresa", vChave.CodEmpresa);
     vItens->PSetParam("PCodPedido", vChave.CodPedido);

@@ -12,25 +12,10 @@
 #include "data/SQLQuery.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdComum.h"
+#include "data/uClassFireBirdSQL.h"
 #include "tracelog/LogNFe.h"
 
 namespace data {
-
-namespace {
-
-constexpr const char* cSQLParamEcf = "Select UsaPreVenda from ParamEcf where CodEmpresa = :PCodEmpresa";
-
-// Without pre-sales the statement is built line by line.
-constexpr const char* cSQLStatusLinha1 = "update pedidoc set pedidoc.statuspedido = :PStatus";
-constexpr const char* cSQLStatusLinha2 = ",pedidoc.faturado = \"X\"";
-constexpr const char* cSQLStatusLinha3 =
-    "Where CodEmpresa = :PCodEmpresa And TipoPedido = :PTipoPedido And CodPedido = :PCodPedido";
-
-constexpr const char* cSQLStatusPreVenda =
-    "update pedidoc set pedidoc.statuspedido = :PStatus, pedidoc.numcupom = null, pedidoc.faturado = \"X\" "
-    "Where CodEmpresa = :PCodEmpresa And TipoPedido = :PTipoPedido And CodPedido = :PCodPedido";
-
-}  // namespace
 
 bool TFireBird::FAtualizaStatusPedido(const TChavePedido* pChavePedido) {
   tracelog::TLog& vLog = tracelog::FRetornaLog();
@@ -45,7 +30,7 @@ bool TFireBird::FAtualizaStatusPedido(const TChavePedido* pChavePedido) {
     std::unique_ptr<TSQLQuery> vParam;
     const TAoSair vLibera([&]() noexcept { PDestroyTSQLQuery(vParam); });
     PCriaTSQLQuery(vParam);
-    vParam->SQL.Add(cSQLParamEcf);
+    vParam->SQL.Add(cSQLStatusParamEcf);
     vParam->PSetParam("PCodEmpresa", vChave.CodEmpresa);
     vParam->Open();
     vUsaPreVenda = !vParam->Eof() && vParam->FieldByName("UsaPreVenda").AsString() == "S";

@@ -24,6 +24,11 @@ class TDMBancoDeDados {
   [[nodiscard]] virtual bool FAtualizaStatusPedido(const TChavePedido* pChavePedido);
   [[nodiscard]] virtual std::string FRetornaColConvenios(const TChavePedido* pChavePedido);
   [[nodiscard]] virtual std::string FRetornaColFinancimentos(const TChavePedido* pChavePedido);
+
+  // Called between two requests of a process that serves many: nothing of
+  // the request may stay open on the database (a transaction would hold
+  // back the store database's garbage collection). Never throws.
+  virtual void PFimRequisicao() noexcept {}
 };
 
 }  // namespace data

@@ -10,18 +10,10 @@
 #include <charconv>
 #include <string>
 
-#include "data/uClassControle.h"
-#include "data/uDMBancoDeDados.h"
+#include "app/VelmoraProcess.h"
 #include "fuzz/FuzzSupport.h"
-#include "fuzz/ServiceInMemory.h"
-#include "host/CGIApp.h"
 #include "host/CGIRequest.h"
-#include "host/uWebModule.h"
 #include "port/MemEnv.h"
-#include "soap/VelmoraIntf.h"
-#include "soap/WSDLPublishIntf.h"
-#include "soap/XmlRuntime.h"
-#include "tracelog/LogNFe.h"
 
 namespace {
 
@@ -52,15 +44,11 @@ void PCheckHeaderBlock(const std::string& pOut) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::PStartServiceInMemory();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSize) {
   const auto vFields = fuzz::FSplitFields(pData, pSize, 2);
   port::TMemEnv vEnv;
   vEnv.vExePath = "/opt/velmora/velmora.cgi";
+  vEnv.vSymbolize = false;  // every failed data operation lists its stack
   std::string_view vLines = vFields[0];
   while (!vLines.empty()) {
     const std::size_t vEnd = vLines.find('\n');
@@ -82,11 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSi
   } catch (const std::exception&) {
     // A refused content length: the fixed server error answer follows.
   }
-  {
-    host::TCGIApplication vApplication(vEnv);
-    vApplication.PSetWebModuleClass(&host::FCreateWebModule1);
-    vApplication.PRun();
-  }
+  // The whole process in memory: start-up, the request cycle, shutdown.
+  // No configuration file, so no request ever reaches a database.
+  if (app::FRunProcess(vEnv) != 0) fuzz::PFail("the process ends with 0", vEnv.vStderr);
   // Only a request with a protocol gets a header block; the fixed server
   // error answer always has one.
   if (vEnv.vStdout.rfind("Status: ", 0) == 0 || vHasProtocol) PCheckHeaderBlock(vEnv.vStdout);

@@ -36,9 +36,9 @@ std::set<std::string>& FSelectablePages() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static port::TMemEnv vLogEnv;
-  tracelog::PSetLogEnv(vLogEnv);
-  tracelog::PCriaLog("", "N");
+  // The registries of a process, kept for the whole run; no log slot, so
+  // the log writes nothing.
+  static soap::TRegistries vRegistries;
   soap::PRegisterWSDLPublish();
   soap::PRegisterVelmoraIntf();
   for (const char* vIntf : {"", "IVelmora", "IWSDLPublish"}) {

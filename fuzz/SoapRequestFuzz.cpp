@@ -1,6 +1,7 @@
 // The whole SOAP path of one request: content type, SOAP action and content
 // in (the first two NUL-separated fields and the rest of the input), answer
-// out, with a plain database module so that no database is needed.
+// out, through the whole process run in memory (start-up, request cycle,
+// shutdown). There is no configuration file, so no call reaches a database.
 //
 // Rules checked on every answer: the status is 200 or 500; a plain answer
 // is a well-formed XML document (a client must be able to read every fault);
@@ -10,16 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "data/uClassControle.h"
-#include "data/uDMBancoDeDados.h"
+#include "app/VelmoraProcess.h"
 #include "fuzz/FuzzSupport.h"
-#include "fuzz/ServiceInMemory.h"
 #include "port/MemEnv.h"
-#include "soap/SoapHttpHandler.h"
-#include "soap/VelmoraIntf.h"
-#include "soap/WSDLPublishIntf.h"
-#include "soap/XmlRuntime.h"
-#include "tracelog/LogNFe.h"
 
 namespace {
 
@@ -33,23 +27,45 @@ bool FWellFormed(const std::string& pText) {
   return vOk;
 }
 
-}  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::PStartServiceInMemory();
-  return 0;
+// The value of header line pName in a header block ("" when absent).
+std::string FHeader(const std::string& pHead, const std::string& pName) {
+  const std::size_t vAt = pHead.find("\r\n" + pName + ": ");
+  if (vAt == std::string::npos) return {};
+  const std::size_t vStart = vAt + 4 + pName.size();
+  return pHead.substr(vStart, pHead.find("\r\n", vStart) - vStart);
 }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSize) {
   const auto vFields = fuzz::FSplitFields(pData, pSize, 3);
-  const soap::TSoapHttpAnswer vAnswer = soap::FHandleSoapRequest("/soap/IVelmora", vFields[0], vFields[2], vFields[1]);
-  if (vAnswer.vStatusCode != 200 && vAnswer.vStatusCode != 500) fuzz::PFail("status 200 or 500", vAnswer.vBody);
-  if (vAnswer.vContentVersion.empty()) {
-    if (vAnswer.vContentType != "text/xml") fuzz::PFail("content type text/xml", vAnswer.vContentType);
+  port::TMemEnv vEnv;
+  vEnv.vExePath = "/opt/velmora/velmora.cgi";
+  vEnv.vSymbolize = false;  // every failed data operation lists its stack
+  vEnv.vEnvironment = {{"REQUEST_METHOD", "POST"},
+                       {"SERVER_PROTOCOL", "HTTP/1.1"},
+                       {"PATH_INFO", "/soap/IVelmora"},
+                       {"CONTENT_TYPE", std::string(vFields[0])},
+                       {"HTTP_SOAPACTION", std::string(vFields[1])},
+                       {"CONTENT_LENGTH", std::to_string(vFields[2].size())}};
+  vEnv.vStdin = std::string(vFields[2]);
+  if (app::FRunProcess(vEnv) != 0) fuzz::PFail("the process ends with 0", vEnv.vStderr);
+
+  const std::string& vOut = vEnv.vStdout;
+  const std::size_t vHeadEnd = vOut.find("\r\n\r\n");
+  if (vOut.rfind("Status: ", 0) != 0 || vHeadEnd == std::string::npos) fuzz::PFail("a header block", vOut);
+  const std::string vHead = vOut.substr(0, vHeadEnd + 2);
+  const std::string vBody = vOut.substr(vHeadEnd + 4);
+  const std::string vStatus = vHead.substr(8, 3);
+  if (vStatus != "200" && vStatus != "500") fuzz::PFail("status 200 or 500", vOut);
+  const std::string vType = FHeader(vHead, "Content-Type");
+  if (FHeader(vHead, "Content-Version").empty()) {
+    if (vType != "text/xml") fuzz::PFail("content type text/xml", vType);
     xmlSetGenericErrorFunc(nullptr, PSilent);
-    if (!FWellFormed(vAnswer.vBody)) fuzz::PFail("the answer is well-formed XML", vAnswer.vBody);
-  } else if (vAnswer.vContentType.rfind("multipart/related; boundary=", 0) != 0) {
-    fuzz::PFail("a multipart answer names its boundary", vAnswer.vContentType);
+    if (!FWellFormed(vBody)) fuzz::PFail("the answer is well-formed XML", vBody);
+  } else if (vType.rfind("multipart/related; boundary=", 0) != 0) {
+    fuzz::PFail("a multipart answer names its boundary", vType);
   }
   return 0;
 }

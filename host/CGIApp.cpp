@@ -31,43 +31,52 @@ std::string TCGIApplication::FServerErrorBody(std::string_view pClassName, std::
          FHtmlEscape(pClassName) + "<br>\r\nMessage: " + FHtmlEscape(pMessage) + "<br></html>\r\n";
 }
 
-void TCGIApplication::PRun() noexcept {
+void TCGIApplication::PRun() noexcept { PRunCycle(vEnv, vWebModule); }
+
+void TCGIApplication::PRunFresh(port::IEnv& pRequestEnv) noexcept {
+  std::unique_ptr<TWebModule> vModule;
+  PRunCycle(pRequestEnv, vModule);
+}
+
+void TCGIApplication::PRunCycle(port::IEnv& pRequestEnv, std::unique_ptr<TWebModule>& pModule) noexcept {
   try {
     // Declared in this order so that the response is freed before the
     // request, both before a server error answer is written.
-    auto vRequest = std::make_unique<TCGIRequest>(vEnv);
-    auto vResponse = std::make_unique<TCGIResponse>(*vRequest, vEnv);
-    PHandleRequest(*vRequest, *vResponse);
+    auto vRequest = std::make_unique<TCGIRequest>(pRequestEnv);
+    auto vResponse = std::make_unique<TCGIResponse>(*vRequest, pRequestEnv);
+    PHandleRequest(pRequestEnv, pModule, *vRequest, *vResponse);
   } catch (const std::exception& e) {
-    PWriteServerError(port::FExceptionClassName(e), e.what());
+    PWriteServerError(pRequestEnv, port::FExceptionClassName(e), e.what());
   } catch (...) {
-    PWriteServerError("Exception", kUnknownException);
+    PWriteServerError(pRequestEnv, "Exception", kUnknownException);
   }
 }
 
-void TCGIApplication::PHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse) {
-  if (!vWebModule) {
+void TCGIApplication::PHandleRequest(port::IEnv& pRequestEnv, std::unique_ptr<TWebModule>& pModule,
+                                     TWebRequest& pRequest, TWebResponse& pResponse) {
+  if (!pModule) {
     if (vWebModuleClass == nullptr) throw EWebApplicationError(kNoModulesRegistered);
-    vWebModule = vWebModuleClass(vEnv);
-    if (!vWebModule) throw EWebApplicationError(kNoModulesActivated);
+    pModule = vWebModuleClass(pRequestEnv);
+    if (!pModule) throw EWebApplicationError(kNoModulesActivated);
   }
   bool vHandled = false;
   try {
-    vHandled = vWebModule->FHandleRequest(pRequest, pResponse);
+    vHandled = pModule->FHandleRequest(pRequest, pResponse);
   } catch (const std::exception& e) {
-    vWebModule->PHandleException(e, pRequest, pResponse);
+    pModule->PHandleException(e, pRequest, pResponse);
   } catch (...) {
-    vWebModule->PHandleException(EWebApplicationError(kUnknownException), pRequest, pResponse);
+    pModule->PHandleException(EWebApplicationError(kUnknownException), pRequest, pResponse);
   }
   if (vHandled && !pResponse.Sent()) pResponse.SendResponse();
 }
 
-void TCGIApplication::PWriteServerError(std::string_view pClassName, std::string_view pMessage) noexcept {
+void TCGIApplication::PWriteServerError(port::IEnv& pRequestEnv, std::string_view pClassName,
+                                        std::string_view pMessage) noexcept {
   try {
     const std::string vBody = FServerErrorBody(pClassName, pMessage);
-    vEnv.PHoldTermination();  // as for any answer: the shutdown still follows
-    (void)vEnv.FWriteStdout(FServerErrorHeader(pMessage, vBody.size()));
-    (void)vEnv.FWriteStdout(vBody);
+    pRequestEnv.PHoldTermination();  // as for any answer: the shutdown still follows
+    (void)pRequestEnv.FWriteStdout(FServerErrorHeader(pMessage, vBody.size()));
+    (void)pRequestEnv.FWriteStdout(vBody);
   } catch (...) {
     // Out of memory while answering an error: nothing more can be said.
   }

@@ -48,6 +48,11 @@ class TCGIApplication {
   void PSetWebModuleClass(TWebModuleClass pClass);
 
   void PRun() noexcept;
+  // The same request cycle for a process that serves many requests: the
+  // request is read from and answered to pRequestEnv (its own variables,
+  // content and output), and the web module is made for this request and
+  // freed after it, so nothing of it reaches the next one.
+  void PRunFresh(port::IEnv& pRequestEnv) noexcept;
 
   // The fixed answer for an exception outside dispatch, header block and
   // body as the two writes that PRun makes.
@@ -55,8 +60,11 @@ class TCGIApplication {
   [[nodiscard]] static std::string FServerErrorBody(std::string_view pClassName, std::string_view pMessage);
 
  private:
-  void PHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse);
-  void PWriteServerError(std::string_view pClassName, std::string_view pMessage) noexcept;
+  void PRunCycle(port::IEnv& pRequestEnv, std::unique_ptr<TWebModule>& pModule) noexcept;
+  void PHandleRequest(port::IEnv& pRequestEnv, std::unique_ptr<TWebModule>& pModule, TWebRequest& pRequest,
+                      TWebResponse& pResponse);
+  static void PWriteServerError(port::IEnv& pRequestEnv, std::string_view pClassName,
+                                std::string_view pMessage) noexcept;
 
   port::IEnv& vEnv;
   TWebModuleClass vWebModuleClass = nullptr;

@@ -9,11 +9,12 @@ namespace host {
 
 bool THTTPSoapDispatcher::FDispatchRequest(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse) {
   // A WSDL asked for over SOAP names this request's address as its port.
-  soap::PSetServiceBaseUrl(FBaseUrl(pRequest));
+  const soap::TSoapCallContext vContext{FBaseUrl(pRequest)};
   // "SOAPAction" is answered from the HTTP_SOAPACTION variable by the
   // request's lookup rule.
-  soap::TSoapHttpAnswer vAnswer = soap::FHandleSoapRequest(pRequest.PathInfo(), pRequest.ContentType(),
-                                                           pRequest.Content(), pRequest.FGetFieldByName("SOAPAction"));
+  soap::TSoapHttpAnswer vAnswer =
+      soap::FHandleSoapRequest(pRequest.PathInfo(), pRequest.ContentType(), pRequest.Content(),
+                               pRequest.FGetFieldByName("SOAPAction"), vContext);
   pResponse.SetStatusCode(vAnswer.vStatusCode);
   pResponse.SetContentType(std::move(vAnswer.vContentType));
   pResponse.ContentVersion = std::move(vAnswer.vContentVersion);

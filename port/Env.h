@@ -64,6 +64,9 @@ class IEnv {
   // Uniform integer in [pLow, pHigh].
   [[nodiscard]] virtual int FRandomRange(int pLow, int pHigh) = 0;
   [[nodiscard]] virtual std::uint32_t FThreadId() = 0;
+  // One readable line per return address (port/StackTrace.h); naming them
+  // asks the system's symbol tools. May throw on resource exhaustion.
+  [[nodiscard]] virtual std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) = 0;
 
   // From here on the process is not ended from outside (SIGTERM, SIGHUP,
   // SIGINT, a standard output closed by the reader): it is about to write
@@ -71,6 +74,11 @@ class IEnv {
   // whole answer stops its CGI at once, which would cut off the trace
   // lines and the database detach that follow the answer.
   virtual void PHoldTermination() = 0;
+
+  // True when standard input is a listening socket: a FastCGI process
+  // manager started the process (lighttpd's bin-path, spawn-fcgi, mod_fcgid,
+  // a systemd socket unit). A CGI's standard input is a pipe or a file.
+  [[nodiscard]] virtual bool FStdinIsListeningSocket() { return false; }
 };
 
 // The real operating system. Never null, never freed.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <random>
 
 #include "port/Env.h"
+#include "port/StackTrace.h"
 
 extern char** environ;
 
@@ -42,7 +44,18 @@ class TPosixAppendFile final : public IAppendFile {
   TPosixAppendFile(const TPosixAppendFile&) = delete;
   TPosixAppendFile& operator=(const TPosixAppendFile&) = delete;
 
-  bool FWrite(std::string_view pData) override { return FWriteAll(vFd, pData); }
+  // A write the system cuts short (a full disk, a file-size limit) would
+  // leave part of a line that the next line is glued to: what it wrote is
+  // taken back. Every writer holds the flock, so nobody appended meanwhile.
+  bool FWrite(std::string_view pData) override {
+    const off_t vEnd = ::lseek(vFd, 0, SEEK_END);
+    if (FWriteAll(vFd, pData)) return true;
+    if (vEnd >= 0) {
+      while (::ftruncate(vFd, vEnd) != 0 && errno == EINTR) {
+      }
+    }
+    return false;
+  }
 
  private:
   int vFd;
@@ -50,6 +63,11 @@ class TPosixAppendFile final : public IAppendFile {
 
 class TEnvPosix final : public IEnv {
  public:
+  // A write past the file-size limit (ulimit -f, a service's LimitFSIZE)
+  // would end the process with SIGXFSZ before it answers; ignored, the
+  // write fails with EFBIG and only that trace line is lost.
+  TEnvPosix() { (void)::signal(SIGXFSZ, SIG_IGN); }
+
   std::string FExePath() override {
     std::string vPath(4096, '\0');
     const ssize_t vLength = ::readlink("/proc/self/exe", vPath.data(), vPath.size());
@@ -167,6 +185,14 @@ class TEnvPosix final : public IEnv {
   }
 
   std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
+
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return port::FSymbolize(pFrames); }
+
+  bool FStdinIsListeningSocket() override {
+    int vListening = 0;
+    socklen_t vLength = sizeof vListening;
+    return ::getsockopt(0, SOL_SOCKET, SO_ACCEPTCONN, &vListening, &vLength) == 0 && vListening != 0;
+  }
 
   void PHoldTermination() override {
     // Dispositions are process-wide, so this also covers the threads the

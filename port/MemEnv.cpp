@@ -2,7 +2,10 @@
 #include "port/MemEnv.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include "port/StackTrace.h"
 
 namespace port {
 
@@ -144,5 +147,16 @@ int TMemEnv::FRandomRange(int pLow, int pHigh) {
 std::uint32_t TMemEnv::FThreadId() { return vThreadId; }
 
 void TMemEnv::PHoldTermination() { vTerminationHeld = true; }
+
+std::vector<std::string> TMemEnv::FSymbolize(const std::vector<void*>& pFrames) {
+  if (vSymbolize) return port::FSymbolize(pFrames);
+  std::vector<std::string> vLines;
+  for (void* vFrame : pFrames) {
+    char vText[32];
+    std::snprintf(vText, sizeof vText, "%p", vFrame);
+    vLines.emplace_back(vText);
+  }
+  return vLines;
+}
 
 }  // namespace port

@@ -36,6 +36,9 @@ class TMemEnv final : public IEnv {
   int vOpenAttempts = 0;
   // Set by PHoldTermination; cleared by nobody.
   bool vTerminationHeld = false;
+  // FSymbolize names the frames with the real symbol tools; off, it gives
+  // each address alone (cheap: a fuzz target meets many exception entries).
+  bool vSymbolize = true;
 
   // The next pCount calls of FOpenAppendLocked fail.
   void PFailNextOpens(int pCount);
@@ -62,6 +65,7 @@ class TMemEnv final : public IEnv {
   void PSleepMs(int pMilliseconds) override;
   int FRandomRange(int pLow, int pHigh) override;
   std::uint32_t FThreadId() override;
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override;
   void PHoldTermination() override;
 
  private:

@@ -55,7 +55,7 @@ const TIntfEntry& FSelectInterface(std::string_view pSoapAction, std::string_vie
 }
 
 TInvokeResult FInvoke(const TIntfEntry& pEntry, std::string_view pContentType, std::string_view pContent,
-                      bool pMultipart) {
+                      bool pMultipart, const TSoapCallContext& pContext) {
   TInvokeResult vResult;
   // Still multipart while the request is being read; a call that got as far
   // as the operation answers in plain XML whatever happens.
@@ -74,6 +74,7 @@ TInvokeResult FInvoke(const TIntfEntry& pEntry, std::string_view pContentType, s
     TSoapValue vValue;
     {
       std::unique_ptr<IInvokable> vInstance = pEntry.vCreate();
+      vInstance->PSetCallContext(pContext);
       vValue = vRequest.vMethod->vCall(*vInstance, vRequest.vArgs);
     }
     vResult.vBody = FAnswerEnvelope(pEntry, *vRequest.vMethod, vValue);

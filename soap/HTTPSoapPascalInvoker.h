@@ -20,9 +20,9 @@ struct TInvokeResult {
 
 // Reads the envelope (the first part of pContent when pMultipart), calls the
 // operation on a new instance of the implementing class and writes the
-// answer. Never throws for a failure of the call: every error becomes a
-// fault envelope.
+// answer. The instance sees pContext during the call. Never throws for a
+// failure of the call: every error becomes a fault envelope.
 [[nodiscard]] TInvokeResult FInvoke(const TIntfEntry& pEntry, std::string_view pContentType,
-                                    std::string_view pContent, bool pMultipart);
+                                    std::string_view pContent, bool pMultipart, const TSoapCallContext& pContext);
 
 }  // namespace soap

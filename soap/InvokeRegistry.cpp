@@ -1,6 +1,9 @@
 #include "soap/InvokeRegistry.h"
 
 #include <algorithm>
+#include <atomic>
+
+#include "port/Exception.h"
 
 namespace soap {
 
@@ -186,14 +189,28 @@ std::vector<const TIntfEntry*> TInvokableRegistry::FInterfaces() const {
   return vOut;
 }
 
-TInvokableRegistry& FInvRegistry() {
-  static TInvokableRegistry vRegistry;
-  return vRegistry;
+namespace {
+
+// Only TRegistries sets it.
+std::atomic<TRegistries*> vInstalled{nullptr};
+
+TRegistries& FInstalled() {
+  TRegistries* vRegistries = vInstalled.load();
+  if (vRegistries == nullptr) throw port::Exception("No registries installed");
+  return *vRegistries;
 }
 
-TRemClassRegistry& FRemClassRegistry() {
-  static TRemClassRegistry vRegistry;
-  return vRegistry;
+}  // namespace
+
+TRegistries::TRegistries() { vInstalled.store(this); }
+
+TRegistries::~TRegistries() {
+  TRegistries* vSelf = this;
+  (void)vInstalled.compare_exchange_strong(vSelf, nullptr);
 }
+
+TInvokableRegistry& FInvRegistry() { return FInstalled().vInvokables; }
+
+TRemClassRegistry& FRemClassRegistry() { return FInstalled().vRemClasses; }
 
 }  // namespace soap

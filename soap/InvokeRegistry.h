@@ -125,9 +125,22 @@ class TRemClassRegistry {
 };
 
 // Root of every implementing class.
+// What a call knows of the HTTP request it came with. The SOAP endpoint
+// builds one per request and lends it to the instance for its one call.
+struct TSoapCallContext {
+  std::string vBaseUrl;  // "http://host[:port]/script" of the request
+};
+
 class IInvokable {
  public:
   virtual ~IInvokable() = default;
+  // Set by the invoker before the call; the context outlives the call.
+  void PSetCallContext(const TSoapCallContext& pContext) noexcept { vCallContext = &pContext; }
+  [[nodiscard]] const TSoapCallContext& FCallContext() const noexcept { return *vCallContext; }
+
+ private:
+  static inline const TSoapCallContext cNoContext{};
+  const TSoapCallContext* vCallContext = &cNoContext;
 };
 
 using TMethodCall = std::function<TSoapValue(IInvokable& pInstance, const TSoapArgs& pArgs)>;
@@ -190,7 +203,23 @@ class TInvokableRegistry {
   std::vector<std::unique_ptr<TIntfEntry>> vEntries;
 };
 
-// The process's registries.
+// The two registries of a process, owned by the process object (or by a
+// test). Constructing one installs it as the answer of FInvRegistry and
+// FRemClassRegistry; destroying it uninstalls it.
+// REQUIRES: at most one alive at a time.
+class TRegistries {
+ public:
+  TRegistries();
+  ~TRegistries();
+  TRegistries(const TRegistries&) = delete;
+  TRegistries& operator=(const TRegistries&) = delete;
+
+  TInvokableRegistry vInvokables;
+  TRemClassRegistry vRemClasses;
+};
+
+// The installed registries; throws port::Exception when none is installed
+// (a unit used before the process set them up).
 [[nodiscard]] TInvokableRegistry& FInvRegistry();
 [[nodiscard]] TRemClassRegistry& FRemClassRegistry();
 

@@ -27,14 +27,15 @@ TSoapHttpAnswer FDispatcherFault(std::string_view pMessage, bool pMultipart) {
 }  // namespace
 
 TSoapHttpAnswer FHandleSoapRequest(std::string_view pPathInfo, std::string_view pContentType,
-                                   std::string_view pContent, std::string_view pSoapAction) noexcept {
+                                   std::string_view pContent, std::string_view pSoapAction,
+                                   const TSoapCallContext& pContext) noexcept {
   // Case counts, and nothing else of the content type is looked at.
   const bool vMultipart = pContentType.substr(0, cMultipart.size()) == cMultipart;
   try {
     try {
       PCoInitialize();
       const TIntfEntry& vEntry = FSelectInterface(pSoapAction, pPathInfo);
-      TInvokeResult vResult = FInvoke(vEntry, pContentType, pContent, vMultipart);
+      TInvokeResult vResult = FInvoke(vEntry, pContentType, pContent, vMultipart, pContext);
       TSoapHttpAnswer vAnswer;
       vAnswer.vBody = std::move(vResult.vBody);
       if (vResult.vMultipart) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "soap/InvokeRegistry.h"
+
 namespace soap {
 
 struct TSoapHttpAnswer {
@@ -17,7 +19,10 @@ struct TSoapHttpAnswer {
   std::string vBody;
 };
 
+// pContext is what the call may know of the request (its base URL); it is
+// this request's own and is not kept.
 [[nodiscard]] TSoapHttpAnswer FHandleSoapRequest(std::string_view pPathInfo, std::string_view pContentType,
-                                                 std::string_view pContent, std::string_view pSoapAction) noexcept;
+                                                 std::string_view pContent, std::string_view pSoapAction,
+                                                 const TSoapCallContext& pContext = {}) noexcept;
 
 }  // namespace soap

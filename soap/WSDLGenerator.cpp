@@ -12,11 +12,6 @@ namespace {
 
 bool FIsXsdNs(const std::string& pNs) { return pNs == cXsdNs2001 || pNs == cXsdNs1999 || pNs == cXsdNs2000; }
 
-std::string& FBaseUrl() {
-  static std::string vBaseUrl;
-  return vBaseUrl;
-}
-
 // A type goes into the types section when a schema of ours has to define
 // it: objects, arrays and scalars of our own, never the XML Schema ones.
 bool FDescribed(const TTypeInfo& pType) {
@@ -237,12 +232,10 @@ std::string FGenerateWSDL(const TIntfEntry& pEntry, const std::string& pTargetNa
   return FXmlDocumentText(vRoot);
 }
 
-void PSetServiceBaseUrl(std::string pBaseUrl) { FBaseUrl() = std::move(pBaseUrl); }
-
-std::string FWSDLForPortType(const std::string& pPortType) {
+std::string FWSDLForPortType(const std::string& pPortType, const std::string& pBaseUrl) {
   const TIntfEntry* vEntry = FInvRegistry().FFindNoCase(pPortType);
   if (vEntry == nullptr) throw port::Exception("Interface " + FUtf8ToAnsi(pPortType) + " not found");
-  return FGenerateWSDL(*vEntry, cPlaceholderNs, {{vEntry->vName + "Port", FBaseUrl() + "/soap/" + vEntry->vName}});
+  return FGenerateWSDL(*vEntry, cPlaceholderNs, {{vEntry->vName + "Port", pBaseUrl + "/soap/" + vEntry->vName}});
 }
 
 std::vector<std::string> FTypeSystems() {

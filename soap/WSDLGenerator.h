@@ -49,17 +49,13 @@ struct TXmlTypeName {
 [[nodiscard]] std::string FGenerateWSDL(const TIntfEntry& pEntry, const std::string& pTargetNamespace,
                                         const std::vector<TWSDLPort>& pPorts);
 
-// The base URL ("http://host[:port]/script") of the request being served,
-// which the SOAP endpoint records so that a WSDL asked for over SOAP can
-// name the service's own address.
-void PSetServiceBaseUrl(std::string pBaseUrl);
-
 // The WSDL of the interface named pPortType (any case; UTF-8 in and out)
 // as the operation GetWSDLForPortType answers it: target namespace
 // http://tempuri.org/ and the one default port <Name>Port at the base URL
-// followed by "/soap/" and the name. Throws port::Exception when no
-// interface has that name.
-[[nodiscard]] std::string FWSDLForPortType(const std::string& pPortType);
+// followed by "/soap/" and the name. pBaseUrl is the address of the
+// request being served ("http://host[:port]/script"). Throws
+// port::Exception when no interface has that name.
+[[nodiscard]] std::string FWSDLForPortType(const std::string& pPortType, const std::string& pBaseUrl);
 
 // The distinct namespaces the registered types are described under, in
 // registration order.

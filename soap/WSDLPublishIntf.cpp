@@ -16,10 +16,6 @@ TDocumentHandler& FXSDHandler() {
   return vHandler;
 }
 
-std::string FCall(const TDocumentHandler& pHandler, const std::string& pName,
-                  std::string (*pGenerator)(const std::string&)) {
-  return pHandler ? pHandler(pName) : pGenerator(pName);
-}
 
 }  // namespace
 
@@ -30,13 +26,15 @@ std::vector<std::string> TWSDLPublish::GetPortTypeList() {
 }
 
 std::string TWSDLPublish::GetWSDLForPortType(const std::string& PortType) {
-  return FCall(FWSDLHandler(), PortType, &FWSDLForPortType);
+  if (const TDocumentHandler& vHandler = FWSDLHandler()) return vHandler(PortType);
+  return FWSDLForPortType(PortType, FCallContext().vBaseUrl);
 }
 
 std::vector<std::string> TWSDLPublish::GetTypeSystemsList() { return FTypeSystems(); }
 
 std::string TWSDLPublish::GetXSDForTypeSystem(const std::string& TypeSystem) {
-  return FCall(FXSDHandler(), TypeSystem, &FGenerateXSD);
+  if (const TDocumentHandler& vHandler = FXSDHandler()) return vHandler(TypeSystem);
+  return FGenerateXSD(TypeSystem);
 }
 
 void PSetWSDLForPortTypeHandler(TDocumentHandler pHandler) { FWSDLHandler() = std::move(pHandler); }

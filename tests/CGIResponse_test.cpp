@@ -35,6 +35,7 @@ class TWriteRecorder : public port::IEnv {
   void PSleepMs(int ms) override { vMem.PSleepMs(ms); }
   int FRandomRange(int a, int b) override { return vMem.FRandomRange(a, b); }
   std::uint32_t FThreadId() override { return vMem.FThreadId(); }
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vMem.FSymbolize(pFrames); }
   void PHoldTermination() override { vMem.PHoldTermination(); }
 
   [[nodiscard]] std::string FAll() const {

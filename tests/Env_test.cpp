@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "support/FirebirdFixture.h"
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 
@@ -161,3 +163,54 @@ TEST(EnvPosix, ProcessFacts) {
 }
 
 }  // namespace
+
+// The system refuses a write: over the file-size limit (the write is cut
+// short at the limit, then fails), or on a file system that fills up in
+// the middle of the data. The call fails, the process lives on, and what
+// was written of it is taken back so that the next line starts clean.
+TEST(EnvPosix, AWriteTheSystemRefusesLeavesNoPartAndNoSignal) {
+  TTempDir vDir;
+  const std::string vPath = vDir.FPath() + "/Log.txt";
+  const std::string vBefore = "2026-12-11 10:00:00 00001A2B INFO   : [*] um\r\n";
+  {
+    std::ofstream vOut(vPath, std::ios::binary);
+    vOut << vBefore;
+  }
+  EXPECT_EQ(FInChild([&] {
+              // The limit falls inside the next line: part of it fits.
+              const rlimit vLimit{vBefore.size() + 10, vBefore.size() + 10};
+              if (::setrlimit(RLIMIT_FSIZE, &vLimit) != 0) return 3;
+              port::IEnv& vEnv = port::FDefaultEnv();  // ignores SIGXFSZ
+              auto vFile = vEnv.FOpenAppendLocked(vPath);
+              if (!vFile) return 4;
+              if (vFile->FWrite(std::string(200, 'x') + "\r\n")) return 5;
+              // A line that fits still goes in whole.
+              return vFile->FWrite("ok\r\n") ? 0 : 6;
+            }),
+            0);
+  EXPECT_EQ(port::FDefaultEnv().FReadFile(vPath).value_or(""), vBefore + "ok\r\n");
+
+  // A real file system that fills up: a small tmpfs (needs the right to
+  // mount, which CI has as root).
+  const std::string vMount = vDir.FPath() + "/small";
+  std::filesystem::create_directory(vMount);
+  if (std::system(("mount -t tmpfs -o size=16k tmpfs " + vMount + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here; the file-size case above ran";
+  struct TUnmount {
+    std::string v;
+    ~TUnmount() { (void)std::system(("umount " + v).c_str()); }
+  } vUnmount{vMount};
+  const std::string vFull = vMount + "/Log.txt";
+  port::IEnv& vEnv = port::FDefaultEnv();
+  std::size_t vWhole = 0;
+  const std::string vLine = std::string(1000, 'y') + "\r\n";
+  for (int i = 0; i < 100; ++i) {
+    auto vFile = vEnv.FOpenAppendLocked(vFull);
+    ASSERT_NE(vFile, nullptr);
+    if (!vFile->FWrite(vLine)) break;
+    ++vWhole;
+  }
+  ASSERT_GT(vWhole, 0u);
+  ASSERT_LT(vWhole, 100u) << "the file system never filled";
+  EXPECT_EQ(vEnv.FReadFile(vFull).value_or("").size(), vWhole * vLine.size()) << "a part line stayed";
+}

@@ -3,6 +3,10 @@
 // registered from its own few lines.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "support/ServiceRegistries.h"
+
 #include <string>
 
 #include "soap/InvokeRegistry.h"
@@ -28,12 +32,10 @@ class TEcho : public IEcho {
 
 class InvokeRegistry : public ::testing::Test {
  protected:
+  static void TearDownTestSuite() { sRegistries.reset(); }
+  static inline std::unique_ptr<testsupport::TServiceRegistries> sRegistries;
   static void SetUpTestSuite() {
-    static bool vRegistered = false;
-    if (vRegistered) return;
-    vRegistered = true;
-    soap::PRegisterWSDLPublish();
-    soap::PRegisterVelmoraIntf();
+    sRegistries = std::make_unique<testsupport::TServiceRegistries>();
     soap::PRegisterVelmoraIntf();  // a second registration changes nothing
     soap::TInterfaceBuilder<IOrphan>("IOrphan", "OrphanIntf")
         .FMethod("Ping", {}, soap::cTypeString, [](IOrphan& i, const soap::TSoapArgs&) {

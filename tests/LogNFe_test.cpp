@@ -64,6 +64,7 @@ class TEnvInDir final : public port::IEnv {
   void PSleepMs(int pMilliseconds) override { vReal.PSleepMs(pMilliseconds); }
   int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
   std::uint32_t FThreadId() override { return vReal.FThreadId(); }
+  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vReal.FSymbolize(pFrames); }
   void PHoldTermination() override {}
 
  private:
@@ -305,14 +306,18 @@ TEST(LogNFe, FailuresAreSwallowed) {
 
 TEST(LogNFe, ProcessWideLogIsCreatedOnceAndFinishedByPLiberaLog) {
   port::TMemEnv vEnv;
-  tracelog::PSetLogEnv(vEnv);
+  // Without a slot the accessor answers a log that writes nothing.
+  EXPECT_FALSE(tracelog::FRetornaLog().FEnabled());
+  tracelog::PCriaLog("", "S");
+  EXPECT_FALSE(tracelog::FRetornaLog().FEnabled());
+  tracelog::TProcessLog vSlot(vEnv);
 
   // First use without PCriaLog: a disabled log, which a later PCriaLog
   // with "S" does not enable.
   tracelog::FRetornaLog().Info(nullptr, "x");
   tracelog::PCriaLog("", "S");
   EXPECT_FALSE(tracelog::FRetornaLog().FEnabled());
-  tracelog::PLiberaLog();
+  vSlot.PLiberaLog();
   EXPECT_FALSE(vEnv.FFileExists(cFile));
 
   tracelog::PCriaLog("", "S");
@@ -322,12 +327,25 @@ TEST(LogNFe, ProcessWideLogIsCreatedOnceAndFinishedByPLiberaLog) {
   EXPECT_TRUE(vLog.FEnabled());
   EXPECT_EQ(vLog.FFileName(), cFile);
   vLog.Info("TControle", "Entrando no procedimento: FRetornaBancoDeDados");
-  tracelog::PLiberaLog();
+  vSlot.PLiberaLog();
   EXPECT_EQ(vEnv.FFile(cFile),
             cStart + cPrefix +
                 "INFO   : [TControle                       ] Entrando no procedimento: FRetornaBancoDeDados\r\n" +
                 cFinish);
-  tracelog::PSetLogEnv(port::FDefaultEnv());
+}
+
+TEST(LogNFe, TheSlotEndsItsLogAndUninstallsItself) {
+  port::TMemEnv vEnv;
+  {
+    tracelog::TProcessLog vSlot(vEnv);
+    tracelog::PCriaLog("", "S");
+    tracelog::FRetornaLog().Info(nullptr, "dentro");
+  }
+  EXPECT_EQ(vEnv.FFile(cFile), cStart + cPrefix + "INFO   : [*] dentro\r\n" + cFinish);
+  // Gone with its slot: the accessors write nothing any more.
+  tracelog::PCriaLog("", "S");
+  tracelog::FRetornaLog().Info(nullptr, "fora");
+  EXPECT_EQ(vEnv.FFile(cFile), cStart + cPrefix + "INFO   : [*] dentro\r\n" + cFinish);
 }
 
 TEST(LogNFe, RealFileAppendsAcrossLogsAndTakesTodaysDate) {

@@ -2,6 +2,10 @@
 // references, nulls, case rules, property order and duplicates, markup.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "support/ServiceRegistries.h"
+
 #include <string>
 
 #include "data/uClassChavePedido.h"
@@ -14,14 +18,9 @@ namespace {
 
 class OPToSoapDomConvert : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static bool vRegistered = false;
-    if (!vRegistered) {
-      soap::PRegisterWSDLPublish();
-      soap::PRegisterVelmoraIntf();
-      vRegistered = true;
-    }
-  }
+  static void SetUpTestSuite() { sRegistries = std::make_unique<testsupport::TServiceRegistries>(); }
+  static void TearDownTestSuite() { sRegistries.reset(); }
+  static inline std::unique_ptr<testsupport::TServiceRegistries> sRegistries;
   static std::string FEnvelope(const std::string& pBody) {
     return "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:k=\"urn:uClassChavePedido\"><s:Body>" +

@@ -53,17 +53,13 @@ inline data::TChavePedido FChave(const std::string& pEmpresa, const std::string&
 
 class TOpsTest : public ::testing::Test {
  protected:
+  // The process's log, opened as start-up opens it before the module exists.
   void SetUp() override {
-    tracelog::PLiberaLog();
     vEnv.vExePath = cExe;
-    tracelog::PSetLogEnv(vEnv);
+    tracelog::PCriaLog("", "S");
     testsupport::PUseFirebirdRoot();
   }
-  void TearDown() override {
-    vModulo.reset();
-    tracelog::PLiberaLog();
-    tracelog::PSetLogEnv(port::FDefaultEnv());
-  }
+  void TearDown() override { vModulo.reset(); }
 
   // The module of the process, configured for pCaminho; the trace lines of
   // its construction are left out of FLinhas().
@@ -93,6 +89,7 @@ class TOpsTest : public ::testing::Test {
   }
 
   port::TMemEnv vEnv;
+  tracelog::TProcessLog vLog{vEnv};
   std::unique_ptr<data::TFireBird> vModulo;
 
  private:

@@ -2,6 +2,10 @@
 // of the request handling with its status, the exact bytes of answer and
 // fault envelopes, the multipart binding and hostile inputs.
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include "support/ServiceRegistries.h"
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
@@ -74,14 +78,9 @@ std::string FKeyCall(const std::string& pOperation) {
 
 class SoapHttpHandler : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static bool vRegistered = false;
-    if (!vRegistered) {
-      soap::PRegisterWSDLPublish();
-      soap::PRegisterVelmoraIntf();
-      vRegistered = true;
-    }
-  }
+  static void SetUpTestSuite() { sRegistries = std::make_unique<testsupport::TServiceRegistries>(); }
+  static void TearDownTestSuite() { sRegistries.reset(); }
+  static inline std::unique_ptr<testsupport::TServiceRegistries> sRegistries;
   void SetUp() override { data::vFireBird = &vModule; }
   void TearDown() override { data::vFireBird = nullptr; }
 

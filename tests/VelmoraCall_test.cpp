@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "e2e/ProcessRunner.h"
 #include "support/FirebirdFixture.h"
 
 namespace {
@@ -40,10 +41,7 @@ void PEscreveIni(const std::string& pDir, const std::string& pCaminho) {
 TEST(VelmoraCall, PrintsTheDocumentAsItsBytes) {
   testsupport::TTempDir vDir;
   const std::string vBanco = vDir.FPath() + "/demo.fdb";
-  ASSERT_EQ(std::system(("'" + std::string(VELMORA_SOURCE_DIR) + "/scripts/demo-db.sh' '" + vBanco + "' '" +
-                         testsupport::FFirebirdRoot() + "' >/dev/null 2>&1")
-                            .c_str()),
-            0);
+  ASSERT_TRUE(e2e::FCreateDemoDatabase(vBanco));
   PEscreveIni(vDir.FPath(), vBanco);
 
   const TSaida vPedido = FChama("FRetornaPedido 001 101 P '" + vDir.FPath() + "'");

@@ -203,6 +203,46 @@ TEST_F(VelmoraCgi, StoppedRightAfterItsAnswerItStillFinishes) {
   EXPECT_EQ(vEnds, 5u) << vLog;
 }
 
+// The web server runs with a file-size limit (ulimit -f, a service's
+// LimitFSIZE) and today's log has reached it: every trace line is refused
+// by the system. The request still answers, the process ends normally, and
+// the log keeps only whole lines.
+TEST_F(VelmoraCgi, ALogAtTheFileSizeLimitCostsOnlyItsLines) {
+  const std::string vLogDir = vDir.FPath() + "/log";
+  std::filesystem::create_directories(vLogDir);
+  // Fill today's file (whatever its date) to a size just above a block.
+  ASSERT_EQ(FRun("GET", "/").vExitCode, 0);
+  std::filesystem::path vFile;
+  for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) vFile = vEntry.path();
+  const std::string vBefore = FLogOf(vDir);
+  ASSERT_FALSE(vBefore.empty());
+  const std::size_t vLimit = 512 * ((vBefore.size() + 600) / 512);  // the next line crosses it
+  {
+    std::ofstream vOut(vFile, std::ios::binary | std::ios::app);
+    vOut << std::string(vLimit - vBefore.size() - 40, '-') << "\r\n";
+  }
+  const std::string vFilled = FLogOf(vDir);
+  e2e::TEnvironment vVars = {{"REQUEST_METHOD", "POST"},          {"PATH_INFO", "/soap/IVelmora"},
+                             {"SERVER_PROTOCOL", "HTTP/1.1"},      {"CONTENT_TYPE", "text/xml; charset=utf-8"},
+                             {"HTTP_SOAPACTION", "\"urn:VelmoraIntf-IVelmora#FVerificaAtividade\""},
+                             {"FIREBIRD", e2e::FFirebirdRoot()}};
+  const std::string vBody =
+      "<?xml version=\"1.0\"?><soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+      "<soap:Body><FVerificaAtividade xmlns=\"urn:VelmoraIntf-IVelmora\"/></soap:Body></soap:Envelope>";
+  vVars.emplace_back("CONTENT_LENGTH", std::to_string(vBody.size()));
+  // prlimit counts the limit in bytes.
+  e2e::TProcessResult r = e2e::FRunProgram(
+      {"/usr/bin/prlimit", "--fsize=" + std::to_string(vLimit), vDir.FExe()}, vVars, vBody);
+  EXPECT_EQ(r.vExitCode, 0) << "ended by a signal? " << r.vStderr;
+  EXPECT_NE(r.vStdout.find("Status: 200 OK\r\n"), std::string::npos) << r.vStdout;
+  EXPECT_NE(r.vStdout.find("<return xsi:type=\"xsd:boolean\">true</return>"), std::string::npos) << r.vStdout;
+  const std::string vAfter = FLogOf(vDir);
+  EXPECT_LE(vAfter.size(), vLimit);
+  EXPECT_EQ(vAfter.substr(0, vFilled.size()), vFilled);
+  // Whatever fitted went in as whole lines.
+  EXPECT_TRUE(vAfter.size() == vFilled.size() || vAfter.substr(vAfter.size() - 2) == "\r\n") << vAfter.substr(vFilled.size());
+}
+
 TEST(VelmoraStartup, FailureGoesToStandardErrorWithExitCodeOne) {
   e2e::TServiceDir vDir("/nonexistent/store.fdb", VELMORA_STARTFAIL_EXE);
   e2e::TProcessResult r = vDir.FRunCgi({{"REQUEST_METHOD", "GET"}, {"PATH_INFO", "/"}, {"SERVER_PROTOCOL", "HTTP/1.1"}});

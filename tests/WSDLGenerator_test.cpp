@@ -4,6 +4,10 @@
 // the GetWSDLForPortType form.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "support/ServiceRegistries.h"
+
 #include "port/Exception.h"
 #include "soap/VelmoraIntf.h"
 #include "soap/WSDLGenerator.h"
@@ -26,9 +30,6 @@ struct TLine {
 class ICatalog : public soap::IInvokable {};
 
 void PRegisterCatalog() {
-  static bool vDone = false;
-  if (vDone) return;
-  vDone = true;
   soap::TClassBuilder<TPart>("TPart", "uPart").FProperty("Code", soap::cTypeString, &TPart::Code).PRegister();
   soap::TTypeInfo vLine;
   vLine.vTypeName = "TLine";
@@ -62,10 +63,11 @@ void PRegisterCatalog() {
 class WSDLGenerator : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    soap::PRegisterWSDLPublish();
-    soap::PRegisterVelmoraIntf();
+    sRegistries = std::make_unique<testsupport::TServiceRegistries>();
     PRegisterCatalog();
   }
+  static void TearDownTestSuite() { sRegistries.reset(); }
+  static inline std::unique_ptr<testsupport::TServiceRegistries> sRegistries;
   static const soap::TIntfEntry& FEntry(const char* pName) { return *FInvRegistry().FFind(pName); }
 };
 
@@ -196,15 +198,14 @@ TEST_F(WSDLGenerator, IndentsTwoBlanksPerLevelAndEscapesValues) {
 }
 
 TEST_F(WSDLGenerator, OverSoapThePlaceholderNamespaceAndTheServiceAddress) {
-  soap::PSetServiceBaseUrl("http://loja:8080/velmora.cgi");
-  const std::string vTree = wsdltest::FXmlTree(soap::FWSDLForPortType("ivelmora"));
+  const std::string vTree = wsdltest::FXmlTree(soap::FWSDLForPortType("ivelmora", "http://loja:8080/velmora.cgi"));
   EXPECT_NE(vTree.find(" targetNamespace=\"http://tempuri.org/\" xmlns:tns=\"http://tempuri.org/\" "),
             std::string::npos);
   EXPECT_EQ(FBranch(vTree, "service "),
             "  service name=\"IVelmoraservice\"\n"
             "    port name=\"IVelmoraPort\" binding=\"tns:IVelmorabinding\"\n"
             "      soap:address location=\"http://loja:8080/velmora.cgi/soap/IVelmora\"\n");
-  EXPECT_THROW((void)soap::FWSDLForPortType("INothing"), port::Exception);
+  EXPECT_THROW((void)soap::FWSDLForPortType("INothing", ""), port::Exception);
 }
 
 TEST_F(WSDLGenerator, SchemaOfOneTypeSystem) {

@@ -6,7 +6,8 @@ target_include_directories(velmora_e2e PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(velmora_e2e PUBLIC velmora_testsupport)
 target_compile_definitions(velmora_e2e PRIVATE
   VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-  VELMORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  VELMORA_BINARY_DIR="${PROJECT_BINARY_DIR}"
+  VELMORA_DEMO_MASTER="${VELMORA_DEMO_MASTER}")
 
 # The service executable whose start-up fails on purpose.
 add_executable(velmora_startfail.cgi e2e/StartupFailureMain.cpp)

@@ -19,15 +19,11 @@ constexpr const char* cIni = "/opt/velmora/caminhoBDQuindar.ini";
 
 class TFireBirdTest : public ::testing::Test {
  protected:
+  // The process's log, opened as start-up opens it before the module exists.
   void SetUp() override {
-    tracelog::PLiberaLog();
     vEnv.vExePath = "/opt/velmora/velmora.cgi";
-    tracelog::PSetLogEnv(vEnv);
+    tracelog::PCriaLog("", "S");
     testsupport::PUseFirebirdRoot();
-  }
-  void TearDown() override {
-    tracelog::PLiberaLog();
-    tracelog::PSetLogEnv(port::FDefaultEnv());
   }
 
   // "[sender] message" of every line written so far, banners left out.
@@ -49,6 +45,7 @@ class TFireBirdTest : public ::testing::Test {
   }
 
   port::TMemEnv vEnv;
+  tracelog::TProcessLog vLog{vEnv};
 };
 
 const std::string cBuscando = "[TFireBird] Buscando arquivo de configura\xE7\xE3o: caminhoBDQuindar.ini";
@@ -196,16 +193,13 @@ TEST(TFireBirdText, CompletaZerosAndTrocaPontoPorVirgula) {
   for (const auto& c : cZeros) EXPECT_EQ(TFireBird::FCompletaZeros(c.vTexto, c.vTamanho), c.vResult) << c.vTexto;
 
   port::TMemEnv vEnv;
-  tracelog::PLiberaLog();
-  tracelog::PSetLogEnv(vEnv);
+  tracelog::TProcessLog vLog(vEnv);
   TFireBird vFireBird(vEnv);
   struct {
     const char* vTexto;
     const char* vResult;
   } const cTroca[] = {{"1234.500", "1234,500"}, {"1.234.5", "1,234,5"}, {"12", "12"}, {"", ""}};
   for (const auto& c : cTroca) EXPECT_EQ(vFireBird.FTrocaPontoPorVirgula(c.vTexto), c.vResult) << c.vTexto;
-  tracelog::PLiberaLog();
-  tracelog::PSetLogEnv(port::FDefaultEnv());
 }
 
 }  // namespace

@@ -3,7 +3,7 @@ add_library(velmora_wsdltest STATIC wsdl/XmlTree.cpp)
 target_include_directories(velmora_wsdltest PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(velmora_wsdltest PUBLIC PkgConfig::LIBXML2)
 
-velmora_test(WSDLGenerator LIBS velmora_soap velmora_wsdltest)
+velmora_test(WSDLGenerator LABEL unit LIBS velmora_soap velmora_wsdltest)
 
 # The pages and documents of the real executable, run as a CGI.
 velmora_test(WSDLHTMLPublish LIBS velmora_e2e velmora_wsdltest)

@@ -3,8 +3,10 @@
 // listing, and the process-wide instance.
 #include "tracelog/LogNFe.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 #include "port/Env.h"
 #include "port/Exception.h"
@@ -86,24 +88,26 @@ std::string FComposeLine(const port::TDateTime& pNow, std::uint32_t pThreadId, T
 
 }  // namespace
 
-TLog::TLog(port::IEnv& pEnv, const std::string& pName, const std::string& pSwitch) : vEnv(pEnv) {
+TLog::TLog(port::IEnv& pEnv, const std::string& pName, const std::string& pSwitch) : vEnv(&pEnv) {
+  port::IEnv& vOs = *vEnv;
   // A log that cannot even name its file stays silent rather than fail
   // the process that creates it.
   try {
-    const std::string vExePath = vEnv.FExePath();
+    const std::string vExePath = vOs.FExePath();
     const std::string vName = pName.empty() ? port::FFileNameWithoutExtension(vExePath) : pName;
     const std::string vDirectory = port::FExtractFilePath(vExePath) + "log/";
     // The date is fixed here: a process that runs past midnight keeps
     // writing into the file of the day it started.
-    const port::TDateTime vToday = vEnv.FNow();
+    const port::TDateTime vToday = vOs.FNow();
     std::string vDate;
     PAppendNumber(vDate, vToday.vYear, 4);
     PAppendNumber(vDate, vToday.vMonth, 2);
     PAppendNumber(vDate, vToday.vDay, 2);
-    vFileName = vDirectory + "Log" + vName + vDate + ".txt";
-    if (!vEnv.FFileExists(vDirectory)) {
+    vFilePrefix = vDirectory + "Log" + vName;
+    vFileName = vFilePrefix + vDate + ".txt";
+    if (!vOs.FFileExists(vDirectory)) {
       // A failure shows later as lines that cannot be opened and are dropped.
-      (void)vEnv.FForceDirectories(vDirectory);
+      (void)vOs.FForceDirectories(vDirectory);
     }
   } catch (...) {
   }
@@ -143,7 +147,7 @@ void TLog::Excecao(TSender pSender, const std::exception& pException) noexcept {
       try {
         const std::vector<void*> vFrames = port::FRecordedStack(pException);
         if (!vFrames.empty()) {
-          for (const std::string& vFrame : port::FSymbolize(vFrames)) {
+          for (const std::string& vFrame : vEnv->FSymbolize(vFrames)) {
             vListing.append(cListingIndent, ' ');
             vListing += vFrame;
             vListing += "\r\n";
@@ -177,64 +181,84 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
   try {
     std::lock_guard vGuard(vLock);
     if (!vEnabled) return;
+    port::IEnv& vOs = *vEnv;
+    // A daily file is named after the line's own time, taken once for both.
+    std::optional<port::TDateTime> vLineTime;
+    std::string vDailyName;
+    if (vDailyFile) {
+      vLineTime = vOs.FNow();
+      vDailyName = vFilePrefix;
+      PAppendNumber(vDailyName, vLineTime->vYear, 4);
+      PAppendNumber(vDailyName, vLineTime->vMonth, 2);
+      PAppendNumber(vDailyName, vLineTime->vDay, 2);
+      vDailyName += ".txt";
+    }
+    const std::string& vFileName = vDailyFile ? vDailyName : this->vFileName;
     std::unique_ptr<port::IAppendFile> vFile;
     for (int vAttempt = 0; vAttempt < cOpenAttempts && !vFile; ++vAttempt) {
-      vFile = vEnv.FOpenAppendLocked(vFileName);
+      vFile = vOs.FOpenAppendLocked(vFileName);
       if (vFile) break;
       // Pausing only helps against another writer's lock. Without the log
       // directory (a file in its place, say) the line is dropped at once
       // instead of costing every line of the request 16 pauses.
-      if (!vEnv.FFileExists(port::FExtractFilePath(vFileName))) break;
-      vEnv.PSleepMs(vEnv.FRandomRange(cMinPauseMs, cMaxPauseMs));
+      if (!vOs.FFileExists(port::FExtractFilePath(vFileName))) break;
+      vOs.PSleepMs(vOs.FRandomRange(cMinPauseMs, cMaxPauseMs));
     }
     if (!vFile) return;
     // One write per line while the lock is held; the file is closed (and
     // unlocked) when vFile goes out of scope, also when composing fails.
-    (void)vFile->FWrite(FComposeLine(vEnv.FNow(), vEnv.FThreadId(), pLevel, pSender, pMessage));
+    (void)vFile->FWrite(FComposeLine(vLineTime ? *vLineTime : vOs.FNow(), vOs.FThreadId(), pLevel, pSender, pMessage));
   } catch (...) {
     // Every failure of the log is swallowed: the line is lost.
   }
 }
 
-// The process-wide log. Plain statics with constant initialisation: nothing
-// runs at start-up; the log is made on first use.
+// The installed slot. A plain pointer with constant initialisation:
+// nothing runs at start-up, and only TProcessLog sets it.
 namespace {
 
-std::mutex vProcessLock;
-std::unique_ptr<TLog> vProcessLog;
-port::IEnv* vProcessEnv = nullptr;
-
-TLog& FCreateLocked(const std::string& pName, const std::string& pSwitch) {
-  if (!vProcessLog) {
-    vProcessLog = std::make_unique<TLog>(vProcessEnv ? *vProcessEnv : port::FDefaultEnv(), pName, pSwitch);
-  }
-  return *vProcessLog;
-}
+std::atomic<TProcessLog*> vInstalled{nullptr};
 
 }  // namespace
 
-TLog& FRetornaLog() {
-  std::lock_guard vGuard(vProcessLock);
-  return FCreateLocked(std::string(), "N");
+TProcessLog::TProcessLog(port::IEnv& pEnv) : vEnv(pEnv) { vInstalled.store(this); }
+
+TProcessLog::~TProcessLog() {
+  PLiberaLog();
+  TProcessLog* vSelf = this;
+  (void)vInstalled.compare_exchange_strong(vSelf, nullptr);
 }
 
-void PCriaLog(const std::string& pName, const std::string& pSwitch) {
-  std::lock_guard vGuard(vProcessLock);
-  (void)FCreateLocked(pName, pSwitch);
+void TProcessLog::PCriaLog(const std::string& pName, const std::string& pSwitch) {
+  std::lock_guard vGuard(vLock);
+  if (!vLog) vLog = std::make_unique<TLog>(vEnv, pName, pSwitch);
 }
 
-void PLiberaLog() noexcept {
-  std::unique_ptr<TLog> vLog;
+TLog& TProcessLog::FRetornaLog() {
+  std::lock_guard vGuard(vLock);
+  if (!vLog) vLog = std::make_unique<TLog>(vEnv, std::string(), "N");
+  return *vLog;
+}
+
+void TProcessLog::PLiberaLog() noexcept {
+  std::unique_ptr<TLog> vOld;
   {
-    std::lock_guard vGuard(vProcessLock);
-    vLog = std::move(vProcessLog);
+    std::lock_guard vGuard(vLock);
+    vOld = std::move(vLog);
   }
   // Destroyed outside the lock: its finish banner must not hold it.
 }
 
-void PSetLogEnv(port::IEnv& pEnv) noexcept {
-  std::lock_guard vGuard(vProcessLock);
-  vProcessEnv = &pEnv;
+TLog& FRetornaLog() {
+  if (TProcessLog* vSlot = vInstalled.load()) return vSlot->FRetornaLog();
+  // Writes nothing and owns nothing; deliberately never freed, so a line
+  // written during static destruction still finds it.
+  static TLog* const vDisabled = new TLog();
+  return *vDisabled;
+}
+
+void PCriaLog(const std::string& pName, const std::string& pSwitch) {
+  if (TProcessLog* vSlot = vInstalled.load()) vSlot->PCriaLog(pName, pSwitch);
 }
 
 }  // namespace tracelog

@@ -55,8 +55,9 @@ class TServiceDir {
   std::string vExe;
 };
 
-// Creates the demo store database at pPath with scripts/demo-db.sh; false
-// when the script is not there (the caller skips).
+// Creates the demo store database at pPath: a copy of the one the suite
+// built for this run, or (run outside ctest) with scripts/demo-db.sh;
+// false when the script is not there (the caller skips).
 [[nodiscard]] bool FCreateDemoDatabase(const std::string& pPath);
 
 }  // namespace e2e
