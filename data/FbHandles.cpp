@@ -49,7 +49,7 @@ TFbAttachment::TFbAttachment(const std::string& pDatabase, const std::string& pD
   ISC_STATUS_ARRAY vStatus;
   vApi.isc_attach_database(vStatus, static_cast<short>(pDatabase.size()), pDatabase.c_str(), &vDb.vHandle,
                            static_cast<short>(pDpb.size()), pDpb.data());
-  PCheck(vStatus);
+  if (FFailed(vStatus)) PRaiseAttachFailure(vStatus);
 
   const TCallBound vBound(vDb.vHandle);
   const char vItems[] = {isc_info_db_sql_dialect, isc_info_end};

@@ -2,8 +2,8 @@
 //
 // Every failed client call of the data layer ends in PRaise: the database's
 // own message (every entry of the vector, one line each), the statement
-// that met it, and the vector's first error code, from which
-// EDatabaseError::FConnectionLost() tells a broken connection apart.
+// that met it, the vector's first error code, and whether that code means
+// the connection broke (EDatabaseError::FConnectionLost()).
 //
 // Internal to data/ (brings in the client's types).
 #pragma once
@@ -21,6 +21,9 @@ namespace data {
 
 // Raises EDatabaseError for a failed call's vector.
 [[noreturn]] void PRaise(const ISC_STATUS* pStatus, const std::string& pStatement = {});
+// The same for a failed attach: whatever its code, no connection was lost
+// (a server that cannot be reached is not one that went away).
+[[noreturn]] void PRaiseAttachFailure(const ISC_STATUS* pStatus);
 
 // Raises when the call that filled pStatus failed; nothing otherwise.
 inline void PCheck(const ISC_STATUS* pStatus, const std::string& pStatement = {}) {

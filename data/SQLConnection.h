@@ -34,18 +34,24 @@ namespace data {
 // error code (the first of its status; 0 for an error of our own).
 class EDatabaseError : public port::Exception {
  public:
-  explicit EDatabaseError(const std::string& pMessage, std::string pStatement = {}, long pErrorCode = 0)
-      : port::Exception(pMessage), vStatement(std::move(pStatement)), vErrorCode(pErrorCode) {}
+  explicit EDatabaseError(const std::string& pMessage, std::string pStatement = {}, long pErrorCode = 0,
+                          bool pConnectionLost = false)
+      : port::Exception(pMessage),
+        vStatement(std::move(pStatement)),
+        vErrorCode(pErrorCode),
+        vConnectionLost(pConnectionLost) {}
   [[nodiscard]] const char* FClassName() const noexcept override { return "EDatabaseError"; }
   [[nodiscard]] const std::string& FStatement() const noexcept { return vStatement; }
   [[nodiscard]] long FErrorCode() const noexcept { return vErrorCode; }
-  // The connection broke (network error, server gone, attachment shut down
-  // or cut off by the call watchdog): the next statement attaches again.
-  [[nodiscard]] bool FConnectionLost() const noexcept;
+  // An established connection broke (network error, server gone,
+  // attachment shut down or cut off by the call watchdog): the next
+  // statement attaches again. Never true for a failed attach.
+  [[nodiscard]] bool FConnectionLost() const noexcept { return vConnectionLost; }
 
  private:
   std::string vStatement;
   long vErrorCode;
+  bool vConnectionLost;
 };
 
 // One column value as the database delivered it; the text and number forms

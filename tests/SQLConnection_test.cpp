@@ -322,11 +322,18 @@ TEST_F(SQLConnectionServer, OtherErrorsKeepTheConnection) {
     vWrong.PSetParam("PassWord", vPassword);
     EXPECT_FALSE(FError([&] { vWrong.POpen(); }).FConnectionLost());
   }
-  TSQLConnection vMissing;
-  vMissing.PSetParam("Database", vServer.FDatabaseSpec("/nonexistent/velmora.fdb"));
-  vMissing.PSetParam("User_Name", "SYSDBA");
-  vMissing.PSetParam("PassWord", "masterkey");
-  EXPECT_FALSE(FError([&] { vMissing.POpen(); }).FConnectionLost());
+  // Neither is a server that cannot be reached at all: the connection
+  // never was.
+  for (const std::string& vDatabase :
+       {vServer.FDatabaseSpec("/nonexistent/velmora.fdb"), std::string("localhost/1:/x.fdb")}) {
+    TSQLConnection vMissing;
+    vMissing.PSetParam("Database", vDatabase);
+    vMissing.PSetParam("User_Name", "SYSDBA");
+    vMissing.PSetParam("PassWord", "masterkey");
+    const EDatabaseError vError = FError([&] { vMissing.POpen(); });
+    EXPECT_FALSE(vError.FConnectionLost()) << vDatabase << ": " << vError.what();
+    EXPECT_NE(vError.FErrorCode(), 0) << vDatabase;
+  }
   EXPECT_FALSE(FError([&] {
                  TSQLQuery q;
                  q.PSetConnection(&c);
