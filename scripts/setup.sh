@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libgtest-dev googletest
-  libxml2-dev libinih-dev
+  libxml2-dev libinih-dev libfcgi-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   lighttpd php8.2-cli php8.2-soap curl
   clang libclang-rt-14-dev wrk locales

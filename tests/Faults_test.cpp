@@ -25,6 +25,7 @@
 
 #include "e2e/LighttpdFixture.h"
 #include "e2e/ProcessRunner.h"
+#include "e2e/RowLock.h"
 #include "support/FirebirdFixture.h"
 
 namespace {
@@ -111,34 +112,6 @@ void PExpectUnreachable(const e2e::TServiceDir& pDir, double pBound) {
   }
 }
 
-// Another transaction holding a lock on one order row: an isql session
-// that updates the row and neither commits nor ends until destroyed.
-class TRowLock {
- public:
-  TRowLock(const std::string& pDatabase, std::string_view pPedido) {
-    const std::string vCommand = "FIREBIRD='" + e2e::FFirebirdRoot() +
-                                 "' isql-fb -q -user SYSDBA -password masterkey '" + pDatabase + "' >/dev/null 2>&1";
-    vIsql = popen(vCommand.c_str(), "w");
-    if (vIsql == nullptr) throw std::runtime_error("cannot start isql-fb");
-    std::fprintf(vIsql,
-                 "SET AUTODDL OFF;\nUPDATE PEDIDOC SET FATURADO = FATURADO WHERE CODEMPRESA = '001' "
-                 "AND TIPOPEDIDO = 'P' AND CODPEDIDO = '%.*s';\n",
-                 static_cast<int>(pPedido.size()), pPedido.data());
-    std::fflush(vIsql);
-    // isql runs the update as soon as it has read the line.
-    std::this_thread::sleep_for(1500ms);
-  }
-  ~TRowLock() {
-    std::fputs("ROLLBACK;\nQUIT;\n", vIsql);
-    pclose(vIsql);
-  }
-  TRowLock(const TRowLock&) = delete;
-  TRowLock& operator=(const TRowLock&) = delete;
-
- private:
-  FILE* vIsql = nullptr;
-};
-
 class Faults : public ::testing::Test {
  protected:
   // A demo database of this test's own, made embedded.
@@ -197,7 +170,7 @@ TEST_F(Faults, FirebirdServerFrozenInTheMiddleOfAStatement) {
   const e2e::TServiceDir vDir(vSpec);
   TAnswer vAnswer;
   {
-    TRowLock vLock(vSpec, "00000104");
+    e2e::TRowLock vLock(vSpec, "00000104");
     auto vCall = std::async(std::launch::async, [&] { return FCall(vDir, "FAtualizaStatusPedido", "00000104"); });
     std::this_thread::sleep_for(1500ms);
     ASSERT_EQ(kill(vServer.FPid(), SIGSTOP), 0);
@@ -213,7 +186,7 @@ TEST_F(Faults, OrderRowLockedByAnotherTransaction) {
   if (vDatabase.empty()) GTEST_SKIP() << "scripts/demo-db.sh is missing";
   const e2e::TServiceDir vDir(vDatabase);
   {
-    TRowLock vLock(vDatabase, "00000104");
+    e2e::TRowLock vLock(vDatabase, "00000104");
     const TAnswer vLocked = FCall(vDir, "FAtualizaStatusPedido", "00000104");
     EXPECT_NE(vLocked.vBody.find(kFalse), std::string::npos) << vLocked.vBody;
     EXPECT_GE(vLocked.vSeconds, 4.0) << "it waited for the lock";

@@ -101,6 +101,30 @@ TEST(LogNFe, WritesFileNameLineLayoutAndBanners) {
                 cFinish);
 }
 
+// A process that serves many requests (the FastCGI worker) runs past
+// midnight: each line goes into the file of its own day, banners included.
+TEST(LogNFe, ADailyFileLogWritesEachLineIntoTheFileOfItsDay) {
+  port::TMemEnv vEnv;
+  {
+    tracelog::TLog vLog(vEnv, "", "S");
+    vLog.PSetDailyFile(true);
+    vEnv.vNow.vHour = 23;
+    vEnv.vNow.vMinute = 59;
+    vEnv.vNow.vSecond = 59;
+    vLog.Info(nullptr, "antes");
+    vEnv.vNow.vDay = 6;
+    vEnv.vNow.vHour = 0;
+    vEnv.vNow.vMinute = 0;
+    vEnv.vNow.vSecond = 1;
+    vLog.Info(nullptr, "depois");
+    EXPECT_EQ(vLog.FFileName(), cFile) << "the file of the day it was created";
+  }
+  EXPECT_EQ(vEnv.FFile(cFile), cStart + "2024-03-05 23:59:59 00001A2B INFO   : [*] antes\r\n");
+  EXPECT_EQ(vEnv.FFile("/opt/velmora/log/Logvelmora20240306.txt"),
+            "2024-03-06 00:00:01 00001A2B INFO   : [*] depois\r\n"
+            "2024-03-06 00:00:01 00001A2B INFO   : [TLog                            ] **** Log finalizado ****\r\n");
+}
+
 TEST(LogNFe, NamesTheFileAfterTheGivenName) {
   port::TMemEnv vEnv;
   vEnv.vExePath = "/srv/cgi/service.exe";

@@ -1,6 +1,7 @@
-// The real executable run as a CGI, the way a web server runs it: dispatch
-// by path and method, the bytes of its answers, the refusal of oversized
-// content, a start-up failure and the trace log's last line.
+// The real executable run as a CGI, the way a web server runs it: what only
+// a real process shows (a start-up failure, the trace log's last line, a
+// stop signal after the answer, the host's file-size limit). Dispatch, the
+// answers' bytes and the refusals run in process: VelmoraProcess_test.cpp.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -51,89 +52,6 @@ std::string FLogOf(const e2e::TServiceDir& pDir) {
   return vLog;
 }
 
-// Splits "Status: ...\r\n...Content:\r\n\r\n" from the body.
-std::pair<std::string, std::string> FSplit(const std::string& pOut) {
-  const std::size_t vEnd = pOut.find("Content:\r\n\r\n");
-  if (vEnd == std::string::npos) return {"", pOut};
-  return {pOut.substr(0, vEnd + 12), pOut.substr(vEnd + 12)};
-}
-
-TEST_F(VelmoraCgi, DispatchByPathAndMethod) {
-  enum TWho { kServicePage, kListing, kSoap };
-  struct TCase {
-    const char* vMethod;
-    const char* vPath;
-    TWho vWho;
-  };
-  const TCase kCases[] = {
-      {"GET", "/", kServicePage},           {"GET", "", kServicePage},
-      {"GET", "/anything", kServicePage},   {"POST", "/SOAP/IVelmora", kSoap},
-      {"POST", "/soap", kSoap},             {"GET", "/soap", kServicePage},
-      {"HEAD", "/soap/IVelmora", kServicePage}, {"PUT", "/soap/IVelmora", kServicePage},
-      {"GET", "/wsdl", kListing},           {"POST", "/wsdl", kListing},
-      {"HEAD", "/wsdl", kListing},          {"PUT", "/wsdl", kListing},
-  };
-  const std::string vEnvelope = e2e::FSoapCall("FVerificaAtividade");
-  for (const TCase& c : kCases) {
-    const std::string vWhat = std::string(c.vMethod) + " '" + c.vPath + "'";
-    e2e::TProcessResult r = FRun(c.vMethod, c.vPath, std::string(c.vMethod) == "POST" ? vEnvelope : "");
-    EXPECT_EQ(r.vExitCode, 0) << vWhat << r.vStderr;
-    auto [vHeader, vBody] = FSplit(r.vStdout);
-    switch (c.vWho) {
-      case kServicePage:
-        EXPECT_NE(vHeader.find("Content-Type: text/html\r\n"), std::string::npos) << vWhat;
-        EXPECT_NE(vBody.find("Service Info Page"), std::string::npos) << vWhat << vBody;
-        break;
-      case kListing:
-        EXPECT_NE(vHeader.find("Content-Type: text/html\r\n"), std::string::npos) << vWhat;
-        EXPECT_NE(vBody.find("WebService Listing"), std::string::npos) << vWhat << vBody;
-        break;
-      case kSoap:
-        EXPECT_NE(vHeader.find("Content-Type: text/xml"), std::string::npos) << vWhat << vHeader;
-        EXPECT_EQ(vBody.find("Service Info Page"), std::string::npos) << vWhat;
-        break;
-    }
-  }
-}
-
-TEST_F(VelmoraCgi, PageAnswerBytes) {
-  e2e::TProcessResult r = FRun("GET", "/");
-  auto [vHeader, vBody] = FSplit(r.vStdout);
-  ASSERT_FALSE(vBody.empty());
-  EXPECT_EQ(vHeader, "Status: 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(vBody.size()) +
-                         "\r\nContent:\r\n\r\n");
-  EXPECT_EQ(r.vStderr, "");
-
-  // Without SERVER_PROTOCOL the same body comes alone.
-  e2e::TProcessResult vBare = FRun("GET", "/", {}, false);
-  EXPECT_EQ(vBare.vStdout, vBody);
-  EXPECT_EQ(vBare.vExitCode, 0);
-
-  // An answer with no content: no Content-Length, but the block is whole.
-  e2e::TProcessResult vEmpty = FRun("GET", "/wsdl/a/b");
-  EXPECT_EQ(vEmpty.vStdout, "Status: 200 OK\r\nContent:\r\n\r\n");
-}
-
-TEST_F(VelmoraCgi, OversizedContentIsRefused) {
-  e2e::TEnvironment vVars = {{"REQUEST_METHOD", "POST"},
-                             {"PATH_INFO", "/soap/IVelmora"},
-                             {"SERVER_PROTOCOL", "HTTP/1.1"},
-                             {"CONTENT_LENGTH", "1048577"}};
-  e2e::TProcessResult r = vDir.FRunCgi(vVars, "short");
-  const std::string vMessage = "Request content of 1048577 bytes refused: the limit is 1048576 bytes";
-  const std::string vBody =
-      "<html><title>Internal Server Error 500</title>\r\n<h1>Internal Server Error 500</h1><hr>\r\n"
-      "Exception: EWebRequestError<br>\r\nMessage: " +
-      vMessage + "<br></html>\r\n";
-  EXPECT_EQ(r.vStdout, "Status: 500 " + vMessage + "\r\nContent-Type: text/html\r\nContent-Length: " +
-                           std::to_string(vBody.size()) + "\r\n\r\n" + vBody);
-  EXPECT_EQ(r.vExitCode, 0);
-}
-
-TEST_F(VelmoraCgi, ErrorPagesEscapeRequestText) {
-  e2e::TProcessResult r = FRun("GET", "/wsdl/<img src=x onerror=alert(1)>");
-  EXPECT_EQ(r.vStdout.find("<img"), std::string::npos) << r.vStdout;
-}
 
 TEST_F(VelmoraCgi, TraceLogIsClosedBeforeTheProcessEnds) {
   ASSERT_EQ(FRun("GET", "/").vExitCode, 0);

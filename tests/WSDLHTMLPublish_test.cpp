@@ -1,5 +1,5 @@
-// The publisher and the service pages of the real executable, run as a CGI
-// with the variables a web server sets: the exact bytes of the information
+// The publisher and the service pages of the whole service process run in
+// memory with the variables a web server sets: the exact bytes of the information
 // page, the listing and the error pages, the base URL rules, the query
 // fields, the WS-Inspection document, and the WSDL documents compared as
 // trees (with the default port and with an administration file).
@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "e2e/ProcessRunner.h"
+#include "support/InProcessService.h"
 #include "wsdl/XmlTree.h"
 
 namespace {
@@ -169,14 +169,14 @@ struct TAnswer {
 
 class WSDLHTMLPublish : public ::testing::Test {
  protected:
-  e2e::TServiceDir vDir{"/nonexistent/store.fdb"};
+  testsupport::TInProcessService vService;
 
   TAnswer FGet(const std::string& pPath, const std::string& pQuery = "", const std::string& pHost = "127.0.0.1",
                const std::string& pPort = "8080") {
-    const e2e::TProcessResult r =
-        vDir.FRunCgi({{"REQUEST_METHOD", "GET"}, {"SERVER_PROTOCOL", "HTTP/1.1"}, {"PATH_INFO", pPath},
-                      {"QUERY_STRING", pQuery}, {"HTTP_HOST", pHost}, {"SERVER_PORT", pPort},
-                      {"SCRIPT_NAME", "/velmora.cgi"}});
+    const testsupport::TInProcessAnswer r =
+        vService.FRun({{"REQUEST_METHOD", "GET"}, {"SERVER_PROTOCOL", "HTTP/1.1"}, {"PATH_INFO", pPath},
+                       {"QUERY_STRING", pQuery}, {"HTTP_HOST", pHost}, {"SERVER_PORT", pPort},
+                       {"SCRIPT_NAME", "/velmora.cgi"}});
     EXPECT_EQ(r.vExitCode, 0) << r.vStderr;
     const std::size_t vEnd = r.vStdout.find("Content:\r\n\r\n");
     if (vEnd == std::string::npos) return {"", r.vStdout};
@@ -380,10 +380,10 @@ TEST_F(WSDLHTMLPublish, VelmoraWsdlWithTheDefaultPort) {
 }
 
 TEST_F(WSDLHTMLPublish, PortsFromTheAdministrationFile) {
-  std::ofstream(vDir.FPath() + "/velmora_WSDLADMIN.INI")
-      << "[IWSDLPublish]\r\nOther=http://elsewhere/x\r\n"
-         "[IVelmora]\r\nLojaCentro=http://centro.example/velmora.cgi/soap/IVelmora\r\n"
-         "LojaNorte = http://norte.example:8081/velmora.cgi/soap/IVelmora\r\n";
+  vService.PSetFile("/opt/velmora/velmora_WSDLADMIN.INI",
+                    "[IWSDLPublish]\r\nOther=http://elsewhere/x\r\n"
+                    "[IVelmora]\r\nLojaCentro=http://centro.example/velmora.cgi/soap/IVelmora\r\n"
+                    "LojaNorte = http://norte.example:8081/velmora.cgi/soap/IVelmora\r\n");
   const std::string vPorts =
       "    port name=\"LojaCentro\" binding=\"tns:IVelmorabinding\"\n"
       "      soap:address location=\"http://centro.example/velmora.cgi/soap/IVelmora\"\n"

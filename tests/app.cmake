@@ -13,6 +13,7 @@ target_compile_definitions(velmora_e2e PRIVATE
 add_executable(velmora_startfail.cgi e2e/StartupFailureMain.cpp)
 target_link_libraries(velmora_startfail.cgi PRIVATE velmora_app)
 
+velmora_test(VelmoraProcess LABEL unit LIBS velmora_app)
 velmora_test(VelmoraCgi LIBS velmora_e2e)
 add_dependencies(VelmoraCgi_test velmora.cgi velmora_startfail.cgi)
 target_compile_definitions(VelmoraCgi_test PRIVATE
@@ -24,3 +25,8 @@ add_dependencies(Lighttpd_test velmora.cgi)
 # A real SOAP client (PHP) through lighttpd.
 velmora_test(SoapClient LIBS velmora_e2e)
 add_dependencies(SoapClient_test velmora.cgi)
+
+# The persistent mode: the executable as a FastCGI worker.
+target_sources(velmora_e2e PRIVATE e2e/FastCGIWorker.cpp)
+velmora_test(FastCGI LIBS velmora_e2e)
+add_dependencies(FastCGI_test velmora.cgi)

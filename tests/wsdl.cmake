@@ -6,8 +6,7 @@ target_link_libraries(velmora_wsdltest PUBLIC PkgConfig::LIBXML2)
 velmora_test(WSDLGenerator LABEL unit LIBS velmora_soap velmora_wsdltest)
 
 # The pages and documents of the real executable, run as a CGI.
-velmora_test(WSDLHTMLPublish LIBS velmora_e2e velmora_wsdltest)
-add_dependencies(WSDLHTMLPublish_test velmora.cgi)
+velmora_test(WSDLHTMLPublish LABEL unit LIBS velmora_app velmora_wsdltest)
 
 # PHP's SoapClient in WSDL mode through lighttpd (tests/php/).
 velmora_test(WsdlClients LIBS velmora_e2e)
