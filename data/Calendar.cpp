@@ -6,7 +6,9 @@ namespace {
 
 // The computation counts from 01/03/0000: with March as the first month
 // the leap day ends the year, and 400 Gregorian years (an era) are always
-// 146097 days. Our day zero is this many days after that start.
+// 146097 days. Our day zero is this many days after that start. (Within a
+// year, (153 * month + 2) / 5 is the day a month starts on, counting from
+// March: the month lengths repeat 31, 30, 31, 30, 31 every five months.)
 constexpr std::int64_t cDayZeroFromEraStart = 693899;
 constexpr std::int64_t cDaysPerEra = 146097;
 constexpr int cYearsPerEra = 400;

@@ -22,10 +22,15 @@ constexpr unsigned short cBlobSegmentSize = 8192;
 // isc_dsql_fetch's answer at the end of the cursor (SQLCODE 100).
 constexpr ISC_STATUS cFetchEndOfCursor = 100;
 
+// The dialect's info answer: the item, its 2-byte length, a value of at
+// most cInfoNumberMaxBytes, the end marker; with room to spare.
+constexpr unsigned cInfoNumberMaxBytes = 4;
+constexpr std::size_t cDialectInfoSize = 16;
+
 // A number of an info block: pLength bytes, least significant first.
 unsigned FLittleEndian(const unsigned char* pBytes, unsigned pLength) noexcept {
   unsigned vValue = 0;
-  for (unsigned i = std::min(pLength, 4u); i > 0; --i) vValue = (vValue << 8) | pBytes[i - 1];
+  for (unsigned i = std::min(pLength, cInfoNumberMaxBytes); i > 0; --i) vValue = (vValue << 8) | pBytes[i - 1];
   return vValue;
 }
 
@@ -53,8 +58,7 @@ TFbAttachment::TFbAttachment(const std::string& pDatabase, const std::string& pD
 
   const TCallBound vBound(vDb.vHandle);
   const char vItems[] = {isc_info_db_sql_dialect, isc_info_end};
-  // The answer: the item, its 2-byte length, a value of up to 4 bytes.
-  unsigned char vInfo[16] = {};
+  unsigned char vInfo[cDialectInfoSize] = {};
   vApi.isc_database_info(vStatus, &vDb.vHandle, sizeof vItems, vItems, sizeof vInfo,
                          reinterpret_cast<ISC_SCHAR*>(vInfo));
   PCheck(vStatus);
