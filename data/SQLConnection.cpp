@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "data/FbHandles.h"
+#include "port/Text.h"
 
 namespace data {
 
@@ -26,13 +27,6 @@ constexpr int cLockTimeoutSeconds = 5;
 constexpr int cConnectTimeoutSeconds = 5;
 // A parameter-block string item carries its length in one byte.
 constexpr std::size_t cMaxParamBlockString = 255;
-
-bool FEqualsNoCase(std::string_view pA, std::string_view pB) {
-  return pA.size() == pB.size() &&
-         std::equal(pA.begin(), pA.end(), pB.begin(), [](unsigned char a, unsigned char b) {
-           return std::toupper(a) == std::toupper(b);
-         });
-}
 
 void PAddString(std::string& pBlock, char pTag, const std::string& pValue) {
   // A longer value cannot be expressed and would corrupt the block.
@@ -49,10 +43,24 @@ void PAddInt32(std::string& pBlock, char pTag, int pValue) {
   for (int i = 0; i < 4; ++i) pBlock += static_cast<char>((pValue >> (8 * i)) & 0xFF);
 }
 
-std::string FTransactionParams() {
+// A statement that only reads runs in a read-only transaction: in read
+// committed mode the engine starts it as committed already, so its end
+// needs no write and no flush of the database file (a read-write one forces
+// both at every commit). A select that locks its rows writes.
+bool FOnlyReads(const std::string& pSQL) {
+  std::string vUpper;
+  vUpper.reserve(pSQL.size());
+  for (const char c : pSQL) vUpper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::size_t vStart = vUpper.find_first_not_of(" \t\r\n(");
+  return vStart != std::string::npos && vUpper.compare(vStart, 6, "SELECT") == 0 &&
+         vUpper.find("WITH LOCK") == std::string::npos && vUpper.find("FOR UPDATE") == std::string::npos;
+}
+
+std::string FTransactionParams(const std::string& pSQL) {
   std::string vTpb;
-  for (const char vItem : {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait})
-    vTpb += vItem;
+  vTpb += static_cast<char>(isc_tpb_version3);
+  vTpb += static_cast<char>(FOnlyReads(pSQL) ? isc_tpb_read : isc_tpb_write);
+  for (const char vItem : {isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait}) vTpb += vItem;
   PAddInt32(vTpb, isc_tpb_lock_timeout, cLockTimeoutSeconds);
   return vTpb;
 }
@@ -92,7 +100,7 @@ struct TSQLStatement::TRun {
   std::unique_ptr<TFbStatement> vStatement;
 
   TRun(TSQLConnection::TAttachment& pAttachment, const std::string& pSQL)
-      : vAttachment(pAttachment), vTransaction(pAttachment.vDb, FTransactionParams(), pSQL) {
+      : vAttachment(pAttachment), vTransaction(pAttachment.vDb, FTransactionParams(pSQL), pSQL) {
     vStatement = vAttachment.FBorrow(pSQL, vTransaction);
   }
 };
@@ -113,7 +121,7 @@ void TSQLConnection::PSetDriverName(const std::string& pValue) {
 
 void TSQLConnection::PSetParam(const std::string& pName, const std::string& pValue) {
   auto vFound = std::find_if(vParams.begin(), vParams.end(),
-                             [&](const auto& p) { return FEqualsNoCase(p.first, pName); });
+                             [&](const auto& p) { return port::FSameTextNoCase(p.first, pName); });
   if (pValue.empty()) {
     if (vFound != vParams.end()) vParams.erase(vFound);
   } else if (vFound != vParams.end()) {
@@ -124,12 +132,13 @@ void TSQLConnection::PSetParam(const std::string& pName, const std::string& pVal
 }
 
 bool TSQLConnection::FHasParam(const std::string& pName) const {
-  return std::any_of(vParams.begin(), vParams.end(), [&](const auto& p) { return FEqualsNoCase(p.first, pName); });
+  return std::any_of(vParams.begin(), vParams.end(),
+                     [&](const auto& p) { return port::FSameTextNoCase(p.first, pName); });
 }
 
 std::string TSQLConnection::FParam(const std::string& pName) const {
   for (const auto& [vName, vValue] : vParams)
-    if (FEqualsNoCase(vName, pName)) return vValue;
+    if (port::FSameTextNoCase(vName, pName)) return vValue;
   return {};
 }
 

@@ -12,8 +12,11 @@
 // to it; PClose() releases the statements of those queries first.
 //
 // The Firebird client library is reached from the data layer's .cpp files
-// only; this header exposes our own types. Not thread-safe: one connection
-// per thread.
+// only, through a table of its functions (data/FbClientApi.h) filled when
+// the first attach loads it, so a request that never needs the database
+// never loads it. When the library cannot be loaded, attaching fails with
+// an EDatabaseError that says so. This header exposes our own types. Not
+// thread-safe: one connection per thread.
 #pragma once
 
 #include <cstdint>

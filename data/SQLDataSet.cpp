@@ -8,6 +8,7 @@
 
 #include "data/Calendar.h"
 #include "data/ValueForms.h"
+#include "port/Text.h"
 
 namespace data {
 
@@ -97,13 +98,6 @@ std::string FDoubleText(double pValue, char pSeparator) {
   return vResult;
 }
 
-std::string FTrimBlanks(const std::string& pText) {
-  std::size_t b = 0, e = pText.size();
-  while (b < e && static_cast<unsigned char>(pText[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(pText[e - 1]) <= ' ') --e;
-  return pText.substr(b, e - b);
-}
-
 double FPow10(int pExponent) { return std::pow(10.0, pExponent); }
 
 const TFieldValue cNullValue{};
@@ -191,7 +185,7 @@ TTranslatedSQL FTranslateParams(std::string_view pSQL) {
       const std::string vUpper = FUpper(vName);
       vResult.vMarkers.push_back(vUpper);
       if (std::none_of(vResult.vDistinctNames.begin(), vResult.vDistinctNames.end(),
-                       [&](const std::string& s) { return FUpper(s) == vUpper; }))
+                       [&](const std::string& s) { return port::FSameTextNoCase(s, vName); }))
         vResult.vDistinctNames.push_back(vName);
       out += '?';
       i = j;
@@ -243,7 +237,7 @@ double TField::AsFloat() const {
     case K::Double:
       return vValue.vDouble;
     case K::Text: {
-      std::string vText = FTrimBlanks(vValue.vText);
+      std::string vText(port::FTrim(vValue.vText));
       std::replace(vText.begin(), vText.end(), port::FDecimalSeparator(), '.');
       double vResult = 0;
       const char* vEnd = vText.data() + vText.size();
@@ -272,7 +266,7 @@ int TField::AsInteger() const {
     case K::Null:
       return 0;
     case K::Text: {
-      const std::string vText = FTrimBlanks(vValue.vText);
+      const std::string vText(port::FTrim(vValue.vText));
       int vResult = 0;
       const char* vEnd = vText.data() + vText.size();
       auto [vPtr, vError] = std::from_chars(vText.data(), vEnd, vResult);
@@ -317,7 +311,7 @@ port::TDateTime TField::AsDateTime() const {
     case K::Text: {
       // A stored text in the date form the system writes.
       port::TDateTime t;
-      const std::string vText = FTrimBlanks(vValue.vText);
+      const std::string vText(port::FTrim(vValue.vText));
       int vRead = 0;
       const int vFields = std::sscanf(vText.c_str(), "%2d/%2d/%4d%n %2d:%2d:%2d%n", &t.vDay, &t.vMonth, &t.vYear,
                                       &vRead, &t.vHour, &t.vMinute, &t.vSecond, &vRead);
@@ -363,7 +357,7 @@ void TCustomSQLDataSet::PSetParam(const std::string& pName, const std::string& p
   PTranslate();
   const std::string vUpper = FUpper(pName);
   const auto& vNames = vTranslated->vDistinctNames;
-  if (std::none_of(vNames.begin(), vNames.end(), [&](const std::string& s) { return FUpper(s) == vUpper; }))
+  if (std::none_of(vNames.begin(), vNames.end(), [&](const std::string& s) { return port::FSameTextNoCase(s, pName); }))
     throw EDatabaseError("Parameter '" + pName + "' not found");
   vParamValues[vUpper] = pValue;
 }
@@ -441,9 +435,8 @@ void TCustomSQLDataSet::Next() {
 std::optional<std::size_t> TCustomSQLDataSet::FColumnIndex(const std::string& pName) const noexcept {
   if (!vActive || !vStatement) return std::nullopt;
   const auto& vColumns = vStatement->FColumns();
-  const std::string vUpper = FUpper(pName);
   for (std::size_t i = 0; i < vColumns.size(); ++i)
-    if (FUpper(vColumns[i].vName) == vUpper) return i;
+    if (port::FSameTextNoCase(vColumns[i].vName, pName)) return i;
   return std::nullopt;
 }
 

@@ -99,10 +99,10 @@ class TCustomSQLDataSet {
   // Runs a statement that returns no rows (insert, update, delete), committed
   // on its own. Matching no row is no error.
   void ExecSQL();
-  // Never throws; the text and parameters stay for a reopen.
   // Prepares the statement without running it (its transaction is rolled
   // back): the database checks every table, column and parameter it names.
   void Prepare();
+  // Never throws; the text and parameters stay for a reopen.
   void Close() noexcept;
 
   [[nodiscard]] bool FActive() const noexcept { return vActive; }
@@ -110,8 +110,9 @@ class TCustomSQLDataSet {
   [[nodiscard]] bool Eof() const noexcept { return !vActive || vEof; }
   void Next();
 
-  // Raises EDatabaseError when the result has no such column or the data
-  // set is not open (or is past its last row).
+  // Raises EDatabaseError when the data set is not open or its result has
+  // no such column. An empty result reads as NULL in every column; past the
+  // last row (Eof) the last row read stays current and is what it reads.
   [[nodiscard]] TField FieldByName(const std::string& pName) const;
   [[nodiscard]] bool FHasField(const std::string& pName) const noexcept;
   [[nodiscard]] std::vector<std::string> FFieldNames() const;

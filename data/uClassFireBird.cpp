@@ -3,11 +3,11 @@
 #include <ini.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <vector>
 
 #include "port/Env.h"
+#include "port/Text.h"
 #include "tracelog/LogNFe.h"
 
 namespace data {
@@ -23,20 +23,6 @@ constexpr std::size_t cMaxValor = 2047;
 // The INI parser cuts lines at 200 bytes; every line handed to it is kept
 // below that, the values themselves travel beside it.
 constexpr std::size_t cMaxLinhaParser = 190;
-
-bool FIgualSemCaixa(std::string_view pA, std::string_view pB) {
-  return pA.size() == pB.size() &&
-         std::equal(pA.begin(), pA.end(), pB.begin(), [](unsigned char a, unsigned char b) {
-           return std::toupper(a) == std::toupper(b);
-         });
-}
-
-std::string FTrim(std::string_view pTexto) {
-  std::size_t b = 0, e = pTexto.size();
-  while (b < e && (pTexto[b] == ' ' || pTexto[b] == '\t' || pTexto[b] == '\r')) ++b;
-  while (e > b && (pTexto[e - 1] == ' ' || pTexto[e - 1] == '\t' || pTexto[e - 1] == '\r')) --e;
-  return std::string(pTexto.substr(b, e - b));
-}
 
 // What the parser is given: every key line with its value replaced by a
 // short token ("\x01" and the value's index), so that long values, blanks
@@ -59,19 +45,19 @@ TIniPreparado FPreparaIni(const std::string& pConteudo) {
     if (vFim == std::string::npos) vFim = pConteudo.size();
     const std::string_view vLinha(pConteudo.data() + vInicio, vFim - vInicio);
     vInicio = vFim + 1;
-    std::string vLimpa = FTrim(vLinha);
+    std::string vLimpa(port::FTrim(vLinha));
     const std::size_t vIgual = vLimpa.find('=');
     const bool vChave = !vLimpa.empty() && vLimpa[0] != '[' && vLimpa[0] != ';' && vLimpa[0] != '#' &&
                         vIgual != std::string::npos;
     if (vChave) {
-      std::string vValor = FTrim(std::string_view(vLimpa).substr(vIgual + 1));
+      std::string vValor(port::FTrim(std::string_view(vLimpa).substr(vIgual + 1)));
       if (vValor.size() > cMaxValor) vValor.resize(cMaxValor);
       std::string vNome = vLimpa.substr(0, std::min(vIgual, cMaxLinhaParser - 16));
       vLimpa = vNome + "=\x01" + std::to_string(vResult.vValores.size());
       vResult.vValores.push_back(std::move(vValor));
     } else if (!vLimpa.empty() && vLimpa[0] == '[' && vLimpa.find(']') != std::string::npos) {
       // "[ DATABASE ]" names the same section as "[DATABASE]".
-      vLimpa = "[" + FTrim(vLimpa.substr(1, vLimpa.find(']') - 1)) + "]";
+      vLimpa = "[" + std::string(port::FTrim(std::string_view(vLimpa).substr(1, vLimpa.find(']') - 1))) + "]";
       if (vLimpa.size() > cMaxLinhaParser) vLimpa.resize(cMaxLinhaParser);
     } else if (vLimpa.size() > cMaxLinhaParser) {
       vLimpa.resize(cMaxLinhaParser);
@@ -90,7 +76,7 @@ struct TLeitura {
 
 int FTrataChave(void* pUser, const char* pSecao, const char* pNome, const char* pValor) {
   auto& vLeitura = *static_cast<TLeitura*>(pUser);
-  if (!FIgualSemCaixa(pSecao, cSecao)) return 1;
+  if (!port::FSameTextNoCase(pSecao, cSecao)) return 1;
   std::string vValor;
   const std::string_view vToken(pValor);
   // Only our own tokens are looked up. The parser also splits a line at ":",
@@ -109,9 +95,9 @@ int FTrataChave(void* pUser, const char* pSecao, const char* pNome, const char* 
       pLido = true;
     }
   };
-  if (FIgualSemCaixa(pNome, "CAMINHO")) PGuarda(vLeitura.vCaminho, vLeitura.vDados->Caminho);
-  else if (FIgualSemCaixa(pNome, "USUARIO")) PGuarda(vLeitura.vUsuario, vLeitura.vDados->Usuario);
-  else if (FIgualSemCaixa(pNome, "SENHA")) PGuarda(vLeitura.vSenha, vLeitura.vDados->Senha);
+  if (port::FSameTextNoCase(pNome, "CAMINHO")) PGuarda(vLeitura.vCaminho, vLeitura.vDados->Caminho);
+  else if (port::FSameTextNoCase(pNome, "USUARIO")) PGuarda(vLeitura.vUsuario, vLeitura.vDados->Usuario);
+  else if (port::FSameTextNoCase(pNome, "SENHA")) PGuarda(vLeitura.vSenha, vLeitura.vDados->Senha);
   return 1;
 }
 
@@ -223,10 +209,7 @@ std::string TFireBird::FTrocaPontoPorVirgula(const std::string& pTexto) noexcept
 }
 
 std::string TFireBird::FCompletaZeros(const std::string& pTexto, std::size_t pTamanho) {
-  std::size_t b = 0, e = pTexto.size();
-  while (b < e && static_cast<unsigned char>(pTexto[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(pTexto[e - 1]) <= ' ') --e;
-  std::string vResult = pTexto.substr(b, e - b);
+  std::string vResult(port::FTrim(pTexto));
   if (vResult.size() < pTamanho) vResult.insert(0, pTamanho - vResult.size(), '0');
   return vResult;
 }

@@ -9,15 +9,15 @@ namespace host {
 
 namespace {
 
-constexpr const char* kOnlyOneModule = "Only one data module per application";
-constexpr const char* kNoModulesRegistered = "No data modules registered";
-constexpr const char* kNoModulesActivated = "No automatically activated data modules";
-constexpr const char* kUnknownException = "Unknown exception";
+constexpr const char* cOnlyOneModule = "Only one data module per application";
+constexpr const char* cNoModulesRegistered = "No data modules registered";
+constexpr const char* cNoModulesActivated = "No automatically activated data modules";
+constexpr const char* cUnknownException = "Unknown exception";
 
 }  // namespace
 
 void TCGIApplication::PSetWebModuleClass(TWebModuleClass pClass) {
-  if (vWebModuleClass != nullptr && vWebModuleClass != pClass) throw EWebApplicationError(kOnlyOneModule);
+  if (vWebModuleClass != nullptr && vWebModuleClass != pClass) throw EWebApplicationError(cOnlyOneModule);
   vWebModuleClass = pClass;
 }
 
@@ -48,16 +48,16 @@ void TCGIApplication::PRunCycle(port::IEnv& pRequestEnv, std::unique_ptr<TWebMod
   } catch (const std::exception& e) {
     PWriteServerError(pRequestEnv, port::FExceptionClassName(e), e.what());
   } catch (...) {
-    PWriteServerError(pRequestEnv, "Exception", kUnknownException);
+    PWriteServerError(pRequestEnv, "Exception", cUnknownException);
   }
 }
 
 void TCGIApplication::PHandleRequest(port::IEnv& pRequestEnv, std::unique_ptr<TWebModule>& pModule,
                                      TWebRequest& pRequest, TWebResponse& pResponse) {
   if (!pModule) {
-    if (vWebModuleClass == nullptr) throw EWebApplicationError(kNoModulesRegistered);
+    if (vWebModuleClass == nullptr) throw EWebApplicationError(cNoModulesRegistered);
     pModule = vWebModuleClass(pRequestEnv);
-    if (!pModule) throw EWebApplicationError(kNoModulesActivated);
+    if (!pModule) throw EWebApplicationError(cNoModulesActivated);
   }
   bool vHandled = false;
   try {
@@ -65,7 +65,7 @@ void TCGIApplication::PHandleRequest(port::IEnv& pRequestEnv, std::unique_ptr<TW
   } catch (const std::exception& e) {
     pModule->PHandleException(e, pRequest, pResponse);
   } catch (...) {
-    pModule->PHandleException(EWebApplicationError(kUnknownException), pRequest, pResponse);
+    pModule->PHandleException(EWebApplicationError(cUnknownException), pRequest, pResponse);
   }
   if (vHandled && !pResponse.Sent()) pResponse.SendResponse();
 }

@@ -1,27 +1,22 @@
 #include "host/CGIRequest.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "port/Env.h"
+#include "port/Text.h"
 
 namespace host {
 
 namespace {
 
-bool FSameText(std::string_view pA, std::string_view pB) {
-  return pA.size() == pB.size() && strncasecmp(pA.data(), pB.data(), pA.size()) == 0;
-}
-
-constexpr std::string_view kHttpPrefix = "HTTP_";
+constexpr std::string_view cHttpPrefix = "HTTP_";
 
 std::string FToggleHttpPrefix(std::string_view pName) {
-  if (pName.size() >= kHttpPrefix.size() && FSameText(pName.substr(0, kHttpPrefix.size()), kHttpPrefix)) {
-    return std::string(pName.substr(kHttpPrefix.size()));
+  if (pName.size() >= cHttpPrefix.size() && port::FSameTextNoCase(pName.substr(0, cHttpPrefix.size()), cHttpPrefix)) {
+    return std::string(pName.substr(cHttpPrefix.size()));
   }
-  return std::string(kHttpPrefix) + std::string(pName);
+  return std::string(cHttpPrefix) + std::string(pName);
 }
 
 }  // namespace
@@ -42,6 +37,13 @@ TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
   vReferer = FGetFieldByName("HTTP_REFERER");
   vUserAgent = FGetFieldByName("HTTP_USER_AGENT");
   vContentEncoding = FGetFieldByName("HTTP_CONTENT_ENCODING");
+  // The content's two fields are asked for under the server's own names,
+  // so the lookup tries CONTENT_TYPE before HTTP_CONTENT_TYPE, the other
+  // way round from the other header fields. This is deliberate and kept:
+  // the server describes the content it hands over on standard input, and
+  // a client header (which a server passes on as HTTP_CONTENT_TYPE or
+  // HTTP_CONTENT_LENGTH, if at all) never decides how the content is read,
+  // neither its length nor whether it is taken as multipart.
   vContentType = FGetFieldByName("CONTENT_TYPE");
   vContentLength = FIntegerField(FGetFieldByName("CONTENT_LENGTH"));
   vContentVersion = FGetFieldByName("HTTP_CONTENT_VERSION");
@@ -63,12 +65,12 @@ TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
 }
 
 std::string TCGIRequest::FVariable(std::string_view pName) const {
-  if (FSameText(pName, "HTTP_PROXY")) return {};
+  if (port::FSameTextNoCase(pName, "HTTP_PROXY")) return {};
   // An exact match wins over one that differs only in case.
   const std::pair<std::string, std::string>* vFound = nullptr;
   for (const auto& vEntry : vEnvironment) {
     if (vEntry.first == pName) return vEntry.second;
-    if (vFound == nullptr && FSameText(vEntry.first, pName)) vFound = &vEntry;
+    if (vFound == nullptr && port::FSameTextNoCase(vEntry.first, pName)) vFound = &vEntry;
   }
   return vFound != nullptr ? vFound->second : std::string();
 }
@@ -82,9 +84,9 @@ std::string TCGIRequest::FGetFieldByName(std::string_view pName) const {
 void TCGIRequest::PReadContent(port::IEnv& pEnv) {
   const std::int64_t vLength = vContentLength;
   if (vLength <= 0) return;
-  if (vLength > kMaxContentLength) {
+  if (vLength > cMaxContentLength) {
     throw EWebRequestError("Request content of " + std::to_string(vLength) + " bytes refused: the limit is " +
-                           std::to_string(kMaxContentLength) + " bytes");
+                           std::to_string(cMaxContentLength) + " bytes");
   }
   vContent.resize(static_cast<std::size_t>(vLength));
   std::size_t vArrived = 0;

@@ -10,7 +10,7 @@
 // read: a client "Proxy:" header must not turn into anything of ours.
 //
 // Creating the request reads the content: ContentLength <= 0 reads nothing;
-// more than kMaxContentLength is refused with EWebRequestError before a
+// more than cMaxContentLength is refused with EWebRequestError before a
 // byte is read; otherwise standard input is read until that many bytes
 // arrived or it ends, and what arrived is the content.
 #pragma once
@@ -32,7 +32,7 @@ namespace host {
 class TCGIRequest : public TWebRequest {
  public:
   // A real request is a few KiB; anything above 1 MiB is not one of ours.
-  static constexpr std::int64_t kMaxContentLength = 1048576;
+  static constexpr std::int64_t cMaxContentLength = 1048576;
 
   // REQUIRES: pEnv outlives nothing here; it is used during construction only.
   explicit TCGIRequest(port::IEnv& pEnv);

@@ -10,7 +10,7 @@ namespace host {
 
 namespace {
 
-constexpr std::size_t kStreamBlock = 8192;
+constexpr std::size_t cStreamBlock = 8192;
 
 void PAddLine(std::string& pBlock, std::string_view pName, std::string_view pValue) {
   if (pValue.empty()) return;
@@ -63,7 +63,7 @@ void TCGIResponse::SendResponse() {
   if (!vStream) {
     if (!Content().empty()) (void)vEnv.FWriteStdout(Content());
   } else {
-    std::array<char, kStreamBlock> vBuffer;
+    std::array<char, cStreamBlock> vBuffer;
     while (*vStream) {
       vStream->read(vBuffer.data(), vBuffer.size());
       const std::streamsize vCount = vStream->gcount();

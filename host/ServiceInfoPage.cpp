@@ -4,6 +4,7 @@
 #include "host/WebRequest.h"
 #include "host/WebText.h"
 #include "port/Exception.h"
+#include "port/Text.h"
 #include "soap/CodePage.h"
 #include "soap/WSDLGenerator.h"
 #include "soap/XmlTextWriter.h"
@@ -12,11 +13,11 @@ namespace host {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
-constexpr const char* kInspectionNs = "http://schemas.xmlsoap.org/ws/2001/10/inspection/";
+constexpr const char* cCrLf = "\r\n";
+constexpr const char* cInspectionNs = "http://schemas.xmlsoap.org/ws/2001/10/inspection/";
 
 // The rules after the first, shared by every page.
-constexpr const char* kStyleRules[] = {
+constexpr const char* cStyleRules[] = {
     "h1         {color: #333333; font-size: 18pt; font-style: normal; font-weight: bold; }",
     "h2         {color: #333333; font-size: 14pt; font-style: normal; font-weight: bold; }",
     "h3         {color: #333333; font-size: 12pt; font-style: normal; font-weight: bold; }",
@@ -48,15 +49,15 @@ constexpr const char* kStyleRules[] = {
     ".Tip \t    {color: #666666; font-family : Verdana, Arial, Helvetica, sans-serif; font-weight : normal; "
     "font-size : 9pt; }",
 };
-constexpr const char* kBodyRule =
+constexpr const char* cBodyRule =
     "body       {font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 9pt; margin-left: 0px; margin-top: "
     "0px; margin-right: 0px; }";
 // The publisher's error page has no margins.
-constexpr const char* kErrorBodyRule = "body       {font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 9pt; }";
+constexpr const char* cErrorBodyRule = "body       {font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 9pt; }";
 
-constexpr const char* kRowOpen =
+constexpr const char* cRowOpen =
     "<tr><td width=\"1%\" class=\"Info\">&nbsp;</td><td width=\"99%\" class=\"Info\">\r\n";
-constexpr const char* kRowClose = "</td></tr>\r\n<tr><td>&nbsp;</td><td>&nbsp;</td></tr>\r\n";
+constexpr const char* cRowClose = "</td></tr>\r\n<tr><td>&nbsp;</td><td>&nbsp;</td></tr>\r\n";
 
 int FHexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -150,7 +151,7 @@ std::string FXmlTypeNameForPage(const std::string& pTypeName) {
 
 std::string TQueryFields::FValue(std::string_view pName) const {
   for (const auto& [vName, vValue] : vFields) {
-    if (soap::FSameTextNoCase(vName, pName)) return vValue;
+    if (port::FSameTextNoCase(vName, pName)) return vValue;
   }
   return {};
 }
@@ -193,11 +194,11 @@ std::string FPageHead(TPageHead pHead, const std::string& pServiceName) {
       vOut = "<html><head></head><style type=\"text/css\"><!--\r\n";
       break;
   }
-  vOut += pHead == TPageHead::PublisherError ? kErrorBodyRule : kBodyRule;
-  vOut += kCrLf;
-  for (const char* vRule : kStyleRules) {
+  vOut += pHead == TPageHead::PublisherError ? cErrorBodyRule : cBodyRule;
+  vOut += cCrLf;
+  for (const char* vRule : cStyleRules) {
     vOut += vRule;
-    vOut += kCrLf;
+    vOut += cCrLf;
   }
   vOut += pHead == TPageHead::PublisherError ? "--></style>\r\n<body><h1>" : "--></style>\r\n<body>";
   return vOut;
@@ -220,14 +221,14 @@ std::string FPortTypesSection(const std::string& pServiceName, const std::string
   const std::string vBase = FHtmlEscape(pBaseUrl);
 
   std::string vOut = "<br><table width=\"100%\" border=0 cellpadding=1 cellspacing=0>\r\n";
-  vOut += kRowOpen;
+  vOut += cRowOpen;
   if (vSelected == nullptr) {
     vOut += pServiceName + " - PortTypes:";
   } else {
     vOut += "<a href=\"" + vBase + "\">" + pServiceName + "</a>&nbsp;&gt;&nbsp;<span class=\"Off\">" +
             vSelected->vName + "</span>";
   }
-  vOut += kRowClose;
+  vOut += cRowClose;
 
   for (const soap::TIntfEntry* vEntry : vList) {
     if (vSelected != nullptr && vEntry != vSelected) continue;
@@ -256,11 +257,11 @@ std::string FPortTypesSection(const std::string& pServiceName, const std::string
   }
 
   if (vSelected == nullptr) {
-    vOut += kRowOpen;
+    vOut += cRowOpen;
     vOut += "WSIL:";
     vOut += "&nbsp;&nbsp;<span class=\"Tip\">Link to WS-Inspection document of Services <a href=\"" + vBase +
             "/inspection.wsil\">here</a></span>";
-    vOut += kRowClose;
+    vOut += cRowClose;
   }
   return vOut + "</table>";
 }
@@ -288,7 +289,7 @@ std::string FRegisteredTypesTable() {
 
 std::string FInspectionDocument(const std::string& pBaseUrl) {
   soap::TXmlNode vRoot("inspection");
-  vRoot.FAttr("xmlns", kInspectionNs);
+  vRoot.FAttr("xmlns", cInspectionNs);
   for (const soap::TIntfEntry* vEntry : FPortTypeList()) {
     soap::TXmlNode& vService = vRoot.FAdd("service");
     vService.FAdd("abstract").FText(soap::FAnsiToUtf8(vEntry->vDocumentation));

@@ -7,12 +7,13 @@
 #include "host/WebText.h"
 #include "port/Env.h"
 #include "port/Exception.h"
+#include "port/Text.h"
 
 namespace host {
 
 namespace {
 
-constexpr const char* kForbidden =
+constexpr const char* cForbidden =
     "<html><head></head><body><h1>Forbidden (403)</h1><P>Access Forbidden</P></body></html>";
 
 struct TAdminRead {
@@ -22,7 +23,7 @@ struct TAdminRead {
 
 int FAdminLine(void* pUser, const char* pSection, const char* pName, const char* pValue) {
   auto* vRead = static_cast<TAdminRead*>(pUser);
-  if (soap::FSameTextNoCase(pSection, *vRead->vSection)) vRead->vPorts->push_back({pName, pValue});
+  if (port::FSameTextNoCase(pSection, *vRead->vSection)) vRead->vPorts->push_back({pName, pValue});
   return 1;
 }
 
@@ -71,7 +72,7 @@ TWSDLHTMLPublish::TWSDLHTMLPublish(std::string pName, port::IEnv& pEnv)
 
 void TWSDLHTMLPublish::ServiceInfoPage(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse,
                                        bool& pHandled) {
-  if (soap::FSameTextNoCase(pRequest.PathInfo(), "/inspection.wsil")) {
+  if (port::FSameTextNoCase(pRequest.PathInfo(), "/inspection.wsil")) {
     pResponse.SetContent(FInspectionDocument(FBaseUrl(pRequest)));
     pResponse.SetContentType("text/xml");
   } else {
@@ -124,7 +125,7 @@ void TWSDLHTMLPublish::PDispatch(TWebRequest& pRequest, TWebResponse& pResponse)
     vContent = FListing(vServiceName, vBaseUrl + vPath);
   } else if (vLast == "admin") {
     vStatus = 403;
-    vContent = FLines({kForbidden});
+    vContent = FLines({cForbidden});
   } else if (vPrevious == "wsdl") {
     if (const soap::TIntfEntry* vEntry = soap::FInvRegistry().FFindNoCase(vLast)) {
       // The registered name, not the one asked for, so that every spelling
@@ -139,7 +140,7 @@ void TWSDLHTMLPublish::PDispatch(TWebRequest& pRequest, TWebResponse& pResponse)
     }
   } else if (vPrevious == "admin") {
     vStatus = 403;
-    vContent = FLines({kForbidden});
+    vContent = FLines({cForbidden});
   } else {
     vContentType.clear();
   }

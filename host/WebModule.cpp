@@ -1,18 +1,17 @@
 #include "host/WebModule.h"
 
-#include <cctype>
-
 #include "host/WebResponse.h"
 #include "host/WebText.h"
+#include "port/Text.h"
 
 namespace host {
 
 namespace {
 
 // Filled with the escaped message and PathInfo, in this order.
-constexpr std::string_view kErrorPageStart = "<html><body><h1>Internal Application Error</h1>\r\n<p>";
-constexpr std::string_view kErrorPageMiddle = "\r\n<p><hr width=\"100%\"><i>";
-constexpr std::string_view kErrorPageEnd = "</i></body></html>";
+constexpr std::string_view cErrorPageStart = "<html><body><h1>Internal Application Error</h1>\r\n<p>";
+constexpr std::string_view cErrorPageMiddle = "\r\n<p><hr width=\"100%\"><i>";
+constexpr std::string_view cErrorPageEnd = "</i></body></html>";
 
 std::string FNormalizedMask(std::string_view pMask) {
   std::string vMask(pMask);
@@ -27,14 +26,11 @@ bool FWildcardMatch(std::string_view pMask, std::string_view pText) {
   // Iterative matcher with one backtrack point: linear in practice and
   // never recursive, whatever the path holds.
   std::size_t m = 0, t = 0, vStar = std::string_view::npos, vMark = 0;
-  auto vSame = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  };
   while (t < pText.size()) {
     if (m < pMask.size() && pMask[m] == '*') {
       vStar = m++;
       vMark = t;
-    } else if (m < pMask.size() && vSame(pMask[m], pText[t])) {
+    } else if (m < pMask.size() && port::FSameTextNoCase(pMask.substr(m, 1), pText.substr(t, 1))) {
       ++m;
       ++t;
     } else if (vStar != std::string_view::npos) {
@@ -96,11 +92,11 @@ bool TWebModule::FHandleRequest(TWebRequest& pRequest, TWebResponse& pResponse) 
 
 void TWebModule::PHandleException(const std::exception& pException, TWebRequest& pRequest,
                                   TWebResponse& pResponse) {
-  std::string vPage(kErrorPageStart);
+  std::string vPage(cErrorPageStart);
   vPage += FHtmlEscape(pException.what());
-  vPage += kErrorPageMiddle;
+  vPage += cErrorPageMiddle;
   vPage += FHtmlEscape(pRequest.PathInfo());
-  vPage += kErrorPageEnd;
+  vPage += cErrorPageEnd;
   pResponse.SetContent(std::move(vPage));
   if (!pResponse.Sent()) {
     pResponse.SetStatusCode(500);

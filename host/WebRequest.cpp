@@ -1,7 +1,8 @@
 #include "host/WebRequest.h"
 
 #include <charconv>
-#include <strings.h>
+
+#include "port/Text.h"
 
 namespace host {
 
@@ -10,15 +11,12 @@ TMethodType FMethodTypeOf(std::string_view pMethod) {
     const char* vText;
     TMethodType vType;
   };
-  static constexpr TEntry kMethods[] = {{"GET", TMethodType::mtGet},
+  static constexpr TEntry cMethods[] = {{"GET", TMethodType::mtGet},
                                         {"PUT", TMethodType::mtPut},
                                         {"POST", TMethodType::mtPost},
                                         {"HEAD", TMethodType::mtHead}};
-  for (const TEntry& vEntry : kMethods) {
-    std::string_view vText = vEntry.vText;
-    if (pMethod.size() == vText.size() && strncasecmp(pMethod.data(), vText.data(), vText.size()) == 0) {
-      return vEntry.vType;
-    }
+  for (const TEntry& vEntry : cMethods) {
+    if (port::FSameTextNoCase(pMethod, vEntry.vText)) return vEntry.vType;
   }
   return TMethodType::mtAny;
 }

@@ -70,8 +70,8 @@ void TWebResponse::SetContentStream(std::unique_ptr<std::istream> pValue) {
 }
 
 std::string FHttpDate(double pDate) {
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+  static constexpr const char* cDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* cMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const double vDayPart = std::floor(pDate);
   long long vSeconds = std::llround((pDate - vDayPart) * 86400.0);
@@ -93,8 +93,8 @@ std::string FHttpDate(double pDate) {
   // 30/12/1899 was a Saturday.
   const long long vWeekDay = ((vDays % 7) + 7 + 6) % 7;
   char vBuffer[128];
-  std::snprintf(vBuffer, sizeof vBuffer, "%s, %02lld %s %04lld %02lld:%02lld:%02lld GMT", kDays[vWeekDay], vDay,
-                kMonths[vMonth - 1], vYear, vSeconds / 3600, (vSeconds / 60) % 60, vSeconds % 60);
+  std::snprintf(vBuffer, sizeof vBuffer, "%s, %02lld %s %04lld %02lld:%02lld:%02lld GMT", cDays[vWeekDay], vDay,
+                cMonths[vMonth - 1], vYear, vSeconds / 3600, (vSeconds / 60) % 60, vSeconds % 60);
   return vBuffer;
 }
 

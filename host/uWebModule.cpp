@@ -25,7 +25,7 @@ TWebModule1::TWebModule1(port::IEnv& pEnv)
 
   WSDLHTMLPublish1.vWebDispatch = {true, TMethodType::mtAny, "wsdl*"};
   WSDLHTMLPublish1.AdminEnabled = false;
-  WSDLHTMLPublish1.TargetNamespace = kTargetNamespace;
+  WSDLHTMLPublish1.TargetNamespace = cTargetNamespace;
 
   // Every member offering the dispatch interface, in creation order.
   PAddDispatcher(HTTPSoapDispatcher1);

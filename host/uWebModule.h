@@ -25,7 +25,7 @@ namespace host {
 
 class TWebModule1 : public TWebModule {
  public:
-  static constexpr const char* kTargetNamespace = "http://tempuri.org/";
+  static constexpr const char* cTargetNamespace = "http://tempuri.org/";
 
   // REQUIRES: pEnv outlives the module.
   explicit TWebModule1(port::IEnv& pEnv);

@@ -50,8 +50,12 @@ class IEnv {
   virtual bool FWriteStdout(std::string_view pData) = 0;
   virtual bool FWriteStderr(std::string_view pData) = 0;
 
+  // True when pPath names a regular file, or a symbolic link to one; a
+  // directory, a FIFO or a device under that name is no file. A path that
+  // ends in "/" names a directory instead, and is true when it exists.
   [[nodiscard]] virtual bool FFileExists(const std::string& pPath) = 0;
-  // The whole file, or nothing when it cannot be read.
+  // The whole content of a regular file (or of one a symbolic link names);
+  // nothing when pPath names anything else or the file cannot be read.
   [[nodiscard]] virtual std::optional<std::string> FReadFile(const std::string& pPath) = 0;
   // Creates the directory and any missing parents; true when it exists after.
   virtual bool FForceDirectories(const std::string& pPath) = 0;

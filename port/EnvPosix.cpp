@@ -104,12 +104,21 @@ class TEnvPosix final : public IEnv {
 
   bool FFileExists(const std::string& pPath) override {
     struct stat vStat {};
-    return ::stat(pPath.c_str(), &vStat) == 0;
+    if (::stat(pPath.c_str(), &vStat) != 0) return false;
+    return !pPath.empty() && pPath.back() == '/' ? S_ISDIR(vStat.st_mode) : S_ISREG(vStat.st_mode);
   }
 
   std::optional<std::string> FReadFile(const std::string& pPath) override {
-    const int vFd = ::open(pPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking and checked before the first read: a FIFO
+    // under the name would otherwise hold the process until some writer
+    // came along, and a directory is no file at all.
+    const int vFd = ::open(pPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (vFd < 0) return std::nullopt;
+    struct stat vStat {};
+    if (::fstat(vFd, &vStat) != 0 || !S_ISREG(vStat.st_mode)) {
+      ::close(vFd);
+      return std::nullopt;
+    }
     std::string vContent;
     char vBuffer[8192];
     for (;;) {

@@ -86,7 +86,7 @@ bool TMemEnv::FWriteStderr(std::string_view pData) {
 }
 
 bool TMemEnv::FFileExists(const std::string& pPath) {
-  if (FIsDirectory(pPath)) return true;
+  if (!pPath.empty() && pPath.back() == '/') return FIsDirectory(pPath);
   std::lock_guard vGuard(vLock);
   return vFiles.count(pPath) != 0;
 }

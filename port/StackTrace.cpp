@@ -3,7 +3,6 @@
 // and source lines of the main program, whose symbols are not exported.
 #include "port/StackTrace.h"
 
-#include <cxxabi.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
@@ -19,6 +18,8 @@
 #include <memory>
 #include <optional>
 
+#include "port/Text.h"
+
 namespace port {
 
 namespace {
@@ -27,13 +28,6 @@ std::string FHex(std::uintptr_t pValue) {
   char vText[32];
   std::snprintf(vText, sizeof vText, "0x%016llx", static_cast<unsigned long long>(pValue));
   return vText;
-}
-
-std::string FDemangle(const char* pName) {
-  int vStatus = 0;
-  std::unique_ptr<char, decltype(&std::free)> vDemangled(
-      abi::__cxa_demangle(pName, nullptr, nullptr, &vStatus), &std::free);
-  return vStatus == 0 && vDemangled ? std::string(vDemangled.get()) : std::string(pName);
 }
 
 std::string FBaseName(const std::string& pPath) {

@@ -40,6 +40,20 @@ CONF
   return 1
 }
 
+# Starts the server of fbserver_start again in the same DIR, on the same
+# port (a server restart); sets FBSRV_PID.
+fbserver_restart() {
+  local root=$1
+  FIREBIRD="$root" FIREBIRD_LOCK="$root/lock" /usr/sbin/firebird >> "$root/server.out" 2>&1 &
+  FBSRV_PID=$!
+  for _ in $(seq 150); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$FBSRV_PORT") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "the Firebird server did not start again" >&2
+  return 1
+}
+
 fbserver_stop() {
   [ -n "${FBSRV_PID:-}" ] || return 0
   kill "$FBSRV_PID" 2>/dev/null || { FBSRV_PID=""; return 0; }

@@ -3,9 +3,17 @@
 # executable over the demo database, many concurrent clients mixing the six
 # operations, the WSDL and the pages. The database is opened by the
 # embedded engine in Classic mode, or with "server" through a private
-# Firebird server started here (scripts/fbserver.sh).
+# Firebird server started here (scripts/fbserver.sh). The executable runs
+# as a CGI (a process per request) or, with "fastcgi", as persistent
+# FastCGI workers that lighttpd starts (WORKERS of them, default 2).
 #
-#   scripts/load.sh [seconds, default 60] [clients, default 50] [embedded|server]
+#   scripts/load.sh [seconds, default 60] [clients, default 50] [embedded|server] [cgi|fastcgi]
+#
+# RESTART=1 (with "server"): the Firebird server is stopped a third of the
+# way into the run and started again at two thirds. Requests meanwhile may
+# get the designed failure answer (an empty document, false, or the fault
+# an operation passes on); every request that starts once the server is
+# back must be answered right.
 #
 # BUILD_DIR picks the build tree (default build). Not part of CI.
 #
@@ -23,7 +31,12 @@ ROOT=$(pwd)
 DURATION=${1:-60}
 CLIENTS=${2:-50}
 MODE=${3:-embedded}
-case $MODE in embedded | server) ;; *) echo "usage: $0 [seconds] [clients] [embedded|server]" >&2; exit 2 ;; esac
+RUN_AS=${4:-cgi}
+WORKERS=${WORKERS:-2}
+usage() { echo "usage: $0 [seconds] [clients] [embedded|server] [cgi|fastcgi]" >&2; exit 2; }
+case $MODE in embedded | server) ;; *) usage ;; esac
+case $RUN_AS in cgi | fastcgi) ;; *) usage ;; esac
+[ "${RESTART:-0}" = 1 ] && [ "$MODE" != server ] && { echo "$0: RESTART=1 needs server" >&2; exit 2; }
 BUILD="$ROOT/${BUILD_DIR:-build}"
 
 cmake -S . -B "$BUILD" >/dev/null
@@ -35,6 +48,8 @@ LIGHTTPD=
 source scripts/fbserver.sh
 cleanup() {
   [ -n "$LIGHTTPD" ] && kill -TERM "$LIGHTTPD" 2>/dev/null && wait "$LIGHTTPD" 2>/dev/null || true
+  # A restarted server belongs to the background job that started it.
+  [ -f "$WORK/restarted.pid" ] && FBSRV_PID=$(cat "$WORK/restarted.pid")
   fbserver_stop
   if [ "${KEEP:-0}" = 1 ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
 }
@@ -49,7 +64,7 @@ if [ "$MODE" = server ]; then
   fbserver_start "$WORK/fbserver" "$FB_ROOT"
   DATABASE="127.0.0.1/$FBSRV_PORT:$WORK/demo.fdb"
 fi
-echo "load: $DURATION s, $CLIENTS clients, database $DATABASE"
+echo "load: $DURATION s, $CLIENTS clients, $RUN_AS, database $DATABASE"
 printf '[DATABASE]\r\nCAMINHO=%s\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n' "$DATABASE" >"$WORK/svc/caminhoBDQuindar.ini"
 
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -57,6 +72,24 @@ sed -e "s|@BIND@|127.0.0.1|g" -e "s|@PORT@|$PORT|g" -e "s|@DOCROOT@|$WORK/docroo
     -e "s|@CGI@|$WORK/svc/velmora.cgi|g" -e "s|@FIREBIRD@|$FB_ROOT|g" \
     -e "s|@ERRORLOG@|$WORK/lighttpd-error.log|g" \
     scripts/lighttpd.conf.in >"$WORK/lighttpd.conf"
+if [ "$RUN_AS" = fastcgi ]; then
+  # The same site with the executable as FastCGI workers lighttpd starts.
+  cat > "$WORK/lighttpd.conf" <<CONF
+server.modules = ("mod_fastcgi")
+server.bind = "127.0.0.1"
+server.port = $PORT
+server.document-root = "$WORK/docroot"
+server.errorlog = "$WORK/lighttpd-error.log"
+server.max-request-size = 1024
+fastcgi.server = ("/velmora.cgi" => ((
+  "bin-path" => "$WORK/svc/velmora.cgi",
+  "socket" => "$WORK/velmora.sock",
+  "check-local" => "disable",
+  "max-procs" => $WORKERS,
+  "bin-environment" => ("FIREBIRD" => "$FB_ROOT"),
+)))
+CONF
+fi
 env -i PATH=/usr/sbin:/usr/bin:/bin lighttpd -D -f "$WORK/lighttpd.conf" &
 LIGHTTPD=$!
 for _ in $(seq 100); do
@@ -73,11 +106,24 @@ orders() {
 }
 BEFORE=$(orders before)
 
-python3 - "http://127.0.0.1:$PORT/velmora.cgi" "$DURATION" "$CLIENTS" <<'PY'
-import http.client, random, sys, threading, time, urllib.parse
+if [ "${RESTART:-0}" = 1 ]; then
+  (
+    sleep "$(python3 -c "print($DURATION / 3)")"
+    fbserver_stop
+    date +%s.%N > "$WORK/server-down"
+    sleep "$(python3 -c "print($DURATION / 3)")"
+    fbserver_restart "$WORK/fbserver"
+    echo "$FBSRV_PID" > "$WORK/restarted.pid"
+    date +%s.%N > "$WORK/server-up"
+  ) &
+fi
+
+python3 - "http://127.0.0.1:$PORT/velmora.cgi" "$DURATION" "$CLIENTS" "$WORK" "${RESTART:-0}" <<'PY'
+import http.client, os, random, sys, threading, time, urllib.parse
 import xml.dom.minidom
 
 base, duration, clients = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
+work, restart = sys.argv[4], sys.argv[5] == "1"
 url = urllib.parse.urlparse(base)
 
 def envelope(op, key=None):
@@ -128,15 +174,23 @@ for req in requests:
             sys.exit("lone request %r answered %d" % (req, baseline[req][0]))
 
 lock = threading.Lock()
-stats = {"total": 0, "failed": 0, "malformed": 0, "differs": 0, "update_true": 0, "update_false": 0}
-latencies, problems = [], []
+stats = {"total": 0, "failed": 0, "malformed": 0, "differs": 0, "update_true": 0, "update_false": 0,
+         "designed_failure": 0}
+latencies, problems, late = [], [], []
 deadline = time.monotonic() + duration
+
+def designed_failure(req, body):
+    # What an operation answers while its database is unreachable: an empty
+    # document, or the fault of an error it passes on to the caller.
+    return (b'<return xsi:type="xsd:string"></return>' in body or b'<return xsi:type="xsd:string"/>' in body
+            or b"<faultcode>SOAP-ENV:Server</faultcode>" in body)
 
 def client(seed):
     rnd = random.Random(seed)
     while time.monotonic() < deadline:
         req = rnd.choice(requests)
         start = time.monotonic()
+        wall = time.time()
         try:
             status, ctype, body = call(*req)
         except Exception as e:
@@ -160,8 +214,12 @@ def client(seed):
                     stats["failed"] += 1
                     problems.append("%r: %r" % (req, body[:300]))
             elif (status, ctype, body) != baseline[req]:
-                stats["differs"] += 1
-                problems.append("%r: differs from the lone answer: %r" % (req, body[:300]))
+                if restart and designed_failure(req, body):
+                    stats["designed_failure"] += 1
+                    late.append((wall, req, body[:300]))
+                else:
+                    stats["differs"] += 1
+                    problems.append("%r: differs from the lone answer: %r" % (req, body[:300]))
 
 threads = [threading.Thread(target=client, args=(i,)) for i in range(clients)]
 t0 = time.monotonic()
@@ -173,13 +231,32 @@ pct = lambda p: latencies[min(len(latencies) - 1, int(p * len(latencies)))] if l
 print("requests %d in %.1f s (%.1f/s), %d clients" % (stats["total"], elapsed, stats["total"] / elapsed, clients))
 print("failed %d, malformed %d, differing %d; updates true %d, false %d"
       % (stats["failed"], stats["malformed"], stats["differs"], stats["update_true"], stats["update_false"]))
-print("latency p50 %.3f s, p95 %.3f s, max %.3f s" % (pct(0.5), pct(0.95), pct(1.0)))
+print("latency p50 %.3f s, p95 %.3f s, p99 %.3f s, max %.3f s" % (pct(0.5), pct(0.95), pct(0.99), pct(1.0)))
+after_restart = 0
+if restart:
+    down = float(open(os.path.join(work, "server-down")).read())
+    up = float(open(os.path.join(work, "server-up")).read())
+    # A request that started once the server was back must be right.
+    after_restart = sum(1 for t, _, _ in late if t >= up)
+    print("server down %.1f s to %.1f s into the run: %d designed failure answers, %d of them after it was back"
+          % (down - (time.time() - elapsed), up - (time.time() - elapsed), stats["designed_failure"], after_restart))
+    for t, req, body in [x for x in late if x[0] >= up][:10]:
+        print("  after the restart: %r %r" % (req, body))
 for p in problems[:20]:
     print("  " + p)
-sys.exit(1 if stats["failed"] or stats["malformed"] or stats["differs"] or not stats["update_true"] else 0)
+sys.exit(1 if stats["failed"] or stats["malformed"] or stats["differs"] or after_restart or not stats["update_true"] else 0)
 PY
 
+# FastCGI workers end with lighttpd: their finish banners close the log.
+if [ "$RUN_AS" = fastcgi ]; then
+  kill -TERM "$LIGHTTPD" 2>/dev/null && wait "$LIGHTTPD" 2>/dev/null || true
+  LIGHTTPD=
+  sleep 1
+fi
 AFTER=$(orders after)
+gfix_out=$(FIREBIRD="$FB_ROOT" gfix -v -full -user SYSDBA -password masterkey "$DATABASE" 2>&1) || gfix_out="exit $?: $gfix_out"
+echo "gfix -v -full: ${gfix_out:-clean}"
+[ -z "$gfix_out" ] || exit 1
 
 python3 - "$WORK/svc/log" "$BEFORE" "$AFTER" <<'PY'
 import glob, re, sys

@@ -16,7 +16,7 @@ COUNT=${1:-10000}
 MODE=${2:-embedded}
 case $MODE in embedded | server) ;; *) echo "usage: $0 [requests] [embedded|server]" >&2; exit 2 ;; esac
 BUILD="$ROOT/${BUILD_DIR:-build}"
-cmake --build "$BUILD" --target velmora.cgi -j2 >/dev/null
+[ ! -f "$BUILD/CMakeCache.txt" ] || cmake --build "$BUILD" --target velmora.cgi -j2 >/dev/null
 
 WORK=$(mktemp -d /tmp/velmora-lockdir-XXXXXX)
 chmod 755 "$WORK"

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "port/Text.h"
 #include "soap/MimeMultipart.h"
 #include "soap/OPToSoapDomConvert.h"
 #include "soap/SoapEnvelopeWriter.h"
@@ -13,23 +14,13 @@ namespace soap {
 
 namespace {
 
-std::string FFill(std::string_view pPattern, std::string_view pFirst, std::string_view pSecond = {}) {
-  std::string vOut(pPattern);
-  std::size_t vAt = vOut.find("%s");
-  if (vAt != std::string::npos) {
-    vOut.replace(vAt, 2, pFirst);
-    vAt = vOut.find("%s", vAt + pFirst.size());
-    if (vAt != std::string::npos) vOut.replace(vAt, 2, pSecond);
-  }
-  return vOut;
-}
-
 std::string_view FCutAtHash(std::string_view p) { return p.substr(0, p.find('#')); }
 
 const TIntfEntry& FWithClass(const TIntfEntry& pEntry, std::string_view pSelector) {
   if (pEntry.vImplClass.empty() || !pEntry.vCreate)
-    throw EInvokerError(FFill("No invokable class registered that implements interface %s of (soap action/path) %s",
-                              pEntry.vUnitName + "." + pEntry.vName, pSelector));
+    throw EInvokerError(
+        port::FFormat("No invokable class registered that implements interface %s of (soap action/path) %s",
+                      {pEntry.vUnitName + "." + pEntry.vName, pSelector}));
   return pEntry;
 }
 
@@ -46,12 +37,12 @@ const TIntfEntry& FSelectInterface(std::string_view pSoapAction, std::string_vie
       const std::string_view vKey = FCutAtHash(vEntry->vDefaultSoapAction ? *vEntry->vDefaultSoapAction : vEntry->vNamespace);
       if (vKey == vAction) return FWithClass(*vEntry, pSoapAction);
     }
-    throw EInvokerError(FFill("No interface  registered for soap action '%s'", pSoapAction));
+    throw EInvokerError(port::FFormat("No interface  registered for soap action '%s'", {pSoapAction}));
   }
   const std::size_t vSlash = pPath.rfind('/');
   const std::string_view vName = vSlash == std::string_view::npos ? pPath : pPath.substr(vSlash + 1);
   if (const TIntfEntry* vEntry = FInvRegistry().FFindNoCase(vName)) return FWithClass(*vEntry, pPath);
-  throw EInvokerError(FFill("No interface  registered for URL '%s'", pPath));
+  throw EInvokerError(port::FFormat("No interface  registered for URL '%s'", {pPath}));
 }
 
 TInvokeResult FInvoke(const TIntfEntry& pEntry, std::string_view pContentType, std::string_view pContent,

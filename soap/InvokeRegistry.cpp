@@ -5,6 +5,8 @@
 
 #include "port/Exception.h"
 
+#include "port/Text.h"
+
 namespace soap {
 
 TSoapValue TSoapValue::FString(std::string pText) {
@@ -23,15 +25,6 @@ TSoapValue TSoapValue::FList(std::vector<std::string> pList) {
   TSoapValue v;
   v.vList = std::move(pList);
   return v;
-}
-
-bool FSameTextNoCase(std::string_view pLeft, std::string_view pRight) noexcept {
-  if (pLeft.size() != pRight.size()) return false;
-  const auto vLower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  for (std::size_t i = 0; i < pLeft.size(); ++i) {
-    if (vLower(pLeft[i]) != vLower(pRight[i])) return false;
-  }
-  return true;
 }
 
 // --- types -------------------------------------------------------------
@@ -137,7 +130,7 @@ std::string TIntfEntry::FSoapAction(const TMethodInfo& pMethod) const {
 
 const TMethodInfo* TIntfEntry::FFindMethod(std::string_view pName) const {
   for (const auto& vMethod : vMethods) {
-    if (FSameTextNoCase(vMethod.vName, pName)) return &vMethod;
+    if (port::FSameTextNoCase(vMethod.vName, pName)) return &vMethod;
   }
   return nullptr;
 }
@@ -178,7 +171,7 @@ const TIntfEntry* TInvokableRegistry::FFind(std::string_view pName) const {
 
 const TIntfEntry* TInvokableRegistry::FFindNoCase(std::string_view pName) const {
   for (const auto& vEntry : vEntries) {
-    if (FSameTextNoCase(vEntry->vName, pName)) return vEntry.get();
+    if (port::FSameTextNoCase(vEntry->vName, pName)) return vEntry.get();
   }
   return nullptr;
 }

@@ -223,9 +223,6 @@ class TRegistries {
 [[nodiscard]] TInvokableRegistry& FInvRegistry();
 [[nodiscard]] TRemClassRegistry& FRemClassRegistry();
 
-// ASCII comparison without regard to case (names on the wire are ASCII).
-[[nodiscard]] bool FSameTextNoCase(std::string_view pLeft, std::string_view pRight) noexcept;
-
 // Builds and registers one interface:
 //   TInterfaceBuilder<IVelmora>("IVelmora", "VelmoraIntf")
 //       .FMethod("FVerificaAtividade", {}, cTypeBoolean,

@@ -3,11 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
-#include "soap/InvokeRegistry.h"
+#include "port/Text.h"
 #include "soap/SoapException.h"
 
 namespace soap {
@@ -16,12 +17,6 @@ namespace {
 
 // Enough for any request of this service; bounds the files one request can make.
 constexpr std::size_t cMaxAttachments = 256;
-
-std::string_view FTrim(std::string_view p) {
-  while (!p.empty() && (p.front() == ' ' || p.front() == '\t')) p.remove_prefix(1);
-  while (!p.empty() && (p.back() == ' ' || p.back() == '\t' || p.back() == '\r' || p.back() == '\n')) p.remove_suffix(1);
-  return p;
-}
 
 // Position just after the line break that ends the line holding pPos.
 std::size_t FNextLine(std::string_view pText, std::size_t pPos) {
@@ -64,23 +59,43 @@ std::string TAttachmentStore::FAdd(std::string_view pContent) {
 }
 
 std::string FMimeBoundary(std::string_view pContentType) {
-  std::size_t vPos = pContentType.find(';');
-  while (vPos != std::string_view::npos) {
-    const std::size_t vNext = pContentType.find(';', vPos + 1);
-    std::string_view vParam = FTrim(pContentType.substr(vPos + 1, vNext == std::string_view::npos ? vNext : vNext - vPos - 1));
-    const std::size_t vEq = vParam.find('=');
-    if (vEq != std::string_view::npos && FSameTextNoCase(FTrim(vParam.substr(0, vEq)), "boundary")) {
-      std::string_view vValue = FTrim(vParam.substr(vEq + 1));
-      if (vValue.size() >= 2 && vValue.front() == '"') {
-        // A quoted boundary may hold ";": take up to the closing quote.
-        const std::size_t vStart = pContentType.find('"', vPos) + 1;
-        const std::size_t vClose = pContentType.find('"', vStart);
-        if (vClose == std::string_view::npos) return {};
-        return std::string(pContentType.substr(vStart, vClose - vStart));
+  // The parameters as MIME writes them: "; name=value", the value a token or
+  // a quoted string in which a backslash takes the next character as it is.
+  // Only a parameter's own name counts: a ";" or "boundary=" inside another
+  // parameter's quoted value (a type="..." naming its own charset, say) is
+  // part of that value. The first boundary parameter decides.
+  std::size_t i = pContentType.find(';');
+  while (i < pContentType.size()) {
+    ++i;  // past the ";"
+    const std::size_t vEq = pContentType.find_first_of("=;", i);
+    if (vEq == std::string_view::npos) break;
+    const std::string_view vName = port::FTrim(pContentType.substr(i, vEq - i));
+    i = vEq;
+    if (pContentType[i] == ';') continue;  // a parameter without "="
+    ++i;
+    while (i < pContentType.size() && static_cast<unsigned char>(pContentType[i]) <= ' ') ++i;
+    std::string vValue;
+    bool vClosed = true;
+    if (i < pContentType.size() && pContentType[i] == '"') {
+      vClosed = false;
+      for (++i; i < pContentType.size(); ++i) {
+        if (pContentType[i] == '\\' && i + 1 < pContentType.size()) {
+          vValue += pContentType[++i];
+        } else if (pContentType[i] == '"') {
+          vClosed = true;
+          ++i;
+          break;
+        } else {
+          vValue += pContentType[i];
+        }
       }
-      return std::string(vValue);
+      i = std::min(pContentType.find(';', i), pContentType.size());
+    } else {
+      const std::size_t vEnd = std::min(pContentType.find(';', i), pContentType.size());
+      vValue = port::FTrim(pContentType.substr(i, vEnd - i));
+      i = vEnd;
     }
-    vPos = vNext;
+    if (port::FSameTextNoCase(vName, "boundary")) return vClosed ? vValue : std::string();
   }
   return {};
 }
@@ -104,7 +119,7 @@ void PReadMultipart(std::string_view pContentType, std::string_view pContent, TM
     // Part headers end with an empty line; none is used.
     while (vPos < pContent.size()) {
       const std::size_t vLineEnd = FNextLine(pContent, vPos);
-      const bool vEmpty = FTrim(pContent.substr(vPos, vLineEnd - vPos)).empty();
+      const bool vEmpty = port::FTrim(pContent.substr(vPos, vLineEnd - vPos)).empty();
       vPos = vLineEnd;
       if (vEmpty) break;
     }

@@ -1,5 +1,6 @@
 #include "soap/OPToSoapDomConvert.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "port/Text.h"
 #include "soap/CodePage.h"
 #include "soap/SoapException.h"
 
@@ -35,20 +37,6 @@ constexpr int cMaxAttributes = 256;
 // and the refused DOCTYPE already keep them out.
 constexpr int cParseOptions = XML_PARSE_NONET;
 
-std::string FFormat(std::string_view pPattern, std::string_view pFirst, std::string_view pSecond = {}) {
-  std::string vOut;
-  int vArg = 0;
-  for (std::size_t i = 0; i < pPattern.size(); ++i) {
-    if (pPattern[i] == '%' && i + 1 < pPattern.size() && pPattern[i + 1] == 's') {
-      vOut += vArg++ == 0 ? pFirst : pSecond;
-      ++i;
-    } else {
-      vOut += pPattern[i];
-    }
-  }
-  return vOut;
-}
-
 struct TDocFree {
   void operator()(xmlDoc* p) const { xmlFreeDoc(p); }
 };
@@ -67,6 +55,9 @@ struct TParseState {
   std::string vReason;
   int vLine = 0;
   bool vDoctype = false;
+  // The character encoding the parser was reading in when it met the
+  // error; empty while it read UTF-8, its own default.
+  std::string vEncoding;
 };
 
 TParseState& FState(void* pContext) {
@@ -82,6 +73,10 @@ void PStructuredError(void* pContext, xmlErrorPtr pError) {
   while (!vState.vReason.empty() && (vState.vReason.back() == '\n' || vState.vReason.back() == ' '))
     vState.vReason.pop_back();
   vState.vLine = pError->line;
+  const auto* vContext = static_cast<const xmlParserCtxt*>(pContext);
+  if (vContext->input != nullptr && vContext->input->buf != nullptr && vContext->input->buf->encoder != nullptr &&
+      vContext->input->buf->encoder->name != nullptr)
+    vState.vEncoding = vContext->input->buf->encoder->name;
 }
 
 // SOAP 1.1 forbids a DTD in a message; stopping here means no declaration of
@@ -186,11 +181,69 @@ std::string FLineExcerpt(std::string_view pText, int pLine) {
   return FUtf8ToAnsi(vLine.substr(0, vPos));
 }
 
+struct TEncodingClose {
+  void operator()(xmlCharEncodingHandler* p) const { xmlCharEncCloseFunc(p); }
+};
+struct TBufferFree {
+  void operator()(xmlBuffer* p) const { xmlBufferFree(p); }
+};
+
+// The request text up to the end of line pLine, decoded to UTF-8 from the
+// encoding the parser read it in, with a fresh converter of that encoding
+// (a converter keeps state). A byte the encoding cannot decode becomes "?"
+// and decoding goes on after it. Nothing when libxml2 does not know the
+// encoding after all.
+std::optional<std::string> FDecodedLines(std::string_view pText, const std::string& pEncoding, int pLine) {
+  std::unique_ptr<xmlCharEncodingHandler, TEncodingClose> vHandler(xmlFindCharEncodingHandler(pEncoding.c_str()));
+  std::unique_ptr<xmlBuffer, TBufferFree> vIn(xmlBufferCreate()), vOut(xmlBufferCreate());
+  if (!vHandler || !vIn || !vOut) return std::nullopt;
+  // Small pieces keep the cost of skipping one undecodable byte small.
+  constexpr int cPiece = 256;
+  // A sequence this long that still decodes to nothing is no partial
+  // character waiting for its rest but a fault.
+  constexpr int cLongestPartial = 16;
+  // Enough of the faulty line for its 40 characters, whatever they are.
+  constexpr std::size_t cLineBytes = 4 * 40;
+  std::string vResult;
+  int vLines = 0;              // line breaks decoded so far
+  std::size_t vLineStart = 0;  // where the line being decoded starts in vResult
+  std::size_t vPos = 0;
+  while (vLines < pLine && !(vLines == pLine - 1 && vResult.size() - vLineStart > cLineBytes)) {
+    if (vPos < pText.size() && xmlBufferLength(vIn.get()) < cPiece) {
+      const std::size_t vCount = std::min(static_cast<std::size_t>(cPiece), pText.size() - vPos);
+      if (xmlBufferAdd(vIn.get(), reinterpret_cast<const xmlChar*>(pText.data() + vPos), static_cast<int>(vCount)) != 0)
+        break;
+      vPos += vCount;
+    }
+    const int vBefore = xmlBufferLength(vIn.get());
+    if (vBefore == 0) break;
+    (void)xmlCharEncInFunc(vHandler.get(), vOut.get(), vIn.get());
+    const std::string_view vDecoded(reinterpret_cast<const char*>(xmlBufferContent(vOut.get())),
+                                    static_cast<std::size_t>(xmlBufferLength(vOut.get())));
+    vLines += static_cast<int>(std::count(vDecoded.begin(), vDecoded.end(), '\n'));
+    if (const std::size_t vBreak = vDecoded.rfind('\n'); vBreak != std::string_view::npos)
+      vLineStart = vResult.size() + vBreak + 1;
+    vResult += vDecoded;
+    xmlBufferEmpty(vOut.get());
+    const int vAfter = xmlBufferLength(vIn.get());
+    if (vAfter == vBefore && (vPos == pText.size() || vAfter >= cLongestPartial)) {
+      vResult += '?';
+      xmlBufferShrink(vIn.get(), 1);
+    }
+  }
+  return vResult;
+}
+
 [[noreturn]] void PThrowMalformed(std::string_view pText, const TParseState& pState) {
   const std::string vReason = pState.vHasError ? pState.vReason : "Document is not well-formed";
   const int vLine = pState.vLine > 0 ? pState.vLine : 1;
+  // The line is quoted in the envelope's own encoding, like every other
+  // text of it: decoded as the parser decoded it, then narrowed to the
+  // code page.
+  std::optional<std::string> vDecoded;
+  if (!pState.vEncoding.empty()) vDecoded = FDecodedLines(pText, pState.vEncoding, vLine);
   throw ESOAPDomConvertError(FUtf8ToAnsi(vReason) + "\r\nLine: " + std::to_string(vLine) + "\r\n" +
-                             FLineExcerpt(pText, vLine));
+                             FLineExcerpt(vDecoded ? *vDecoded : pText, vLine));
 }
 
 TDocPtr FParse(std::string_view pText) {
@@ -239,7 +292,7 @@ std::optional<std::string> FAttribute(const xmlNode* pNode, const char* pName, c
 }
 
 bool FIsTrue(const std::optional<std::string>& pValue) {
-  return pValue && (*pValue == "1" || FSameTextNoCase(*pValue, "true"));
+  return pValue && (*pValue == "1" || port::FSameTextNoCase(*pValue, "true"));
 }
 
 const xmlNode* FFirstElement(const xmlNode* pNode) {
@@ -272,7 +325,7 @@ TIdIndex FIndexIds(const xmlNode* pRoot) {
 
 void PCheckEncodingStyle(const xmlNode* pNode) {
   if (auto vStyle = FAttribute(pNode, "encodingStyle", cSoapEnvelopeNs); vStyle && *vStyle != cSoapEncodingNs)
-    throw ESOAPDomConvertError(FFormat("Unsupported SOAP encodingStyle %s", FUtf8ToAnsi(*vStyle)));
+    throw ESOAPDomConvertError(port::FFormat("Unsupported SOAP encodingStyle %s", {FUtf8ToAnsi(*vStyle)}));
 }
 
 class TDecoder {
@@ -324,7 +377,7 @@ class TDecoder {
         const xmlNode* vNode = FResolve(pNode);
         if (!FIsNull(vNode)) {
           vValue.vText = FStringValue(&pType, FText(vNode));
-          vValue.vBoolean = vValue.vText == "1" || FSameTextNoCase(vValue.vText, "true");
+          vValue.vBoolean = vValue.vText == "1" || port::FSameTextNoCase(vValue.vText, "true");
         }
         break;
       }
@@ -400,8 +453,8 @@ TSoapRequest FReadSoapRequest(const TIntfEntry& pEntry, std::string_view pEnvelo
       for (const xmlNode* vEntry = vChild->children; vEntry != nullptr; vEntry = vEntry->next) {
         if (vEntry->type == XML_ELEMENT_NODE && FIsTrue(FAttribute(vEntry, "mustUnderstand", nullptr)))
           throw EMustUnderstandError(
-              FFormat("Soap header %s with attribute 'mustUnderstand' set to true was not handled",
-                      FUtf8ToAnsi(FLocalName(vEntry))));
+              port::FFormat("Soap header %s with attribute 'mustUnderstand' set to true was not handled",
+                            {FUtf8ToAnsi(FLocalName(vEntry))}));
       }
     } else if (FLocalName(vChild) == "Body") {
       if (vBodySeen) throw ESOAPDomConvertError(cMultipleBodies);
@@ -412,14 +465,14 @@ TSoapRequest FReadSoapRequest(const TIntfEntry& pEntry, std::string_view pEnvelo
       PCheckEncodingStyle(vOperation);
       vRequest.vMethod = pEntry.FFindMethod(FLocalName(vOperation));
       if (vRequest.vMethod == nullptr)
-        throw ESOAPDomConvertError(FFormat("No method named '%s' is supported by interface '%s'",
-                                           FUtf8ToAnsi(FLocalName(vOperation)), pEntry.vName));
+        throw ESOAPDomConvertError(port::FFormat("No method named '%s' is supported by interface '%s'",
+                                                 {FUtf8ToAnsi(FLocalName(vOperation)), pEntry.vName}));
       for (const TParamInfo& vParam : vRequest.vMethod->vParams) {
         const TTypeInfo* vType = FRemClassRegistry().FFind(vParam.vTypeName);
         if (vType == nullptr) throw ESOAPDomConvertError("Parameter type " + vParam.vTypeName + " is not registered");
         const xmlNode* vElement = nullptr;
         for (const xmlNode* c = vOperation->children; c != nullptr && vElement == nullptr; c = c->next) {
-          if (c->type == XML_ELEMENT_NODE && FSameTextNoCase(FLocalName(c), vParam.vName)) vElement = c;
+          if (c->type == XML_ELEMENT_NODE && port::FSameTextNoCase(FLocalName(c), vParam.vName)) vElement = c;
         }
         if (vElement == nullptr) {
           vRequest.vArgs.emplace_back();  // no object, empty text

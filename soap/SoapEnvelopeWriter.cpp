@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "soap/CodePage.h"
+#include "soap/XmlTextWriter.h"
 
 namespace soap {
 
@@ -10,47 +11,8 @@ namespace {
 
 constexpr std::string_view cDeclaration = "<?xml version=\"1.0\"?>";
 
-bool FXmlChar(long c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// Text: character data; Attribute: also quotes and whitespace kept as
-// references; Minimal: only "&" and "<", the form of the dispatcher's fixed
-// fault text.
-enum class TEscape { Text, Attribute, Minimal };
-
-std::string FEscape(std::string_view pUtf8, TEscape pMode) {
-  const bool pAttribute = pMode == TEscape::Attribute;
-  const bool vMinimal = pMode == TEscape::Minimal;
-  std::string vOut;
-  vOut.reserve(pUtf8.size() + pUtf8.size() / 8);
-  std::size_t vPos = 0;
-  while (vPos < pUtf8.size()) {
-    const long c = FNextUtf8(pUtf8, vPos);
-    if (!FXmlChar(c)) {
-      vOut += '?';
-      continue;
-    }
-    switch (c) {
-      case '&': vOut += "&amp;"; break;
-      case '<': vOut += "&lt;"; break;
-      // "]]>" may not stand in character data, so even the minimal form
-      // writes that one ">" as a reference.
-      case '>': vOut += vMinimal && !vOut.ends_with("]]") ? ">" : "&gt;"; break;
-      // A parser folds CR LF to LF in text: the reference keeps the CR.
-      case '\r': vOut += vMinimal ? "\r" : "&#13;"; break;
-      case '"': vOut += pAttribute ? "&quot;" : "\""; break;
-      case '\n': vOut += pAttribute ? "&#10;" : "\n"; break;
-      case '\t': vOut += pAttribute ? "&#9;" : "\t"; break;
-      default: PAppendUtf8(vOut, static_cast<unsigned long>(c));
-    }
-  }
-  return vOut;
-}
-
 std::string FAttr(std::string_view pName, std::string_view pUtf8Value) {
-  return " " + std::string(pName) + "=\"" + FEscape(pUtf8Value, TEscape::Attribute) + "\"";
+  return " " + std::string(pName) + "=\"" + FXmlEscape(pUtf8Value, TXmlEscape::Attribute) + "\"";
 }
 
 std::string FEnvelopeOpen() {
@@ -65,7 +27,7 @@ constexpr std::string_view cEnvelopeClose = "</SOAP-ENV:Envelope>";
 std::string FTextElement(std::string_view pName, std::string_view pAttributes, std::string_view pUtf8Text) {
   std::string vOut = "<" + std::string(pName) + std::string(pAttributes);
   if (pUtf8Text.empty()) return vOut + "/>";
-  return vOut + ">" + FEscapeXmlText(pUtf8Text) + "</" + std::string(pName) + ">";
+  return vOut + ">" + FXmlEscape(pUtf8Text, TXmlEscape::Text) + "</" + std::string(pName) + ">";
 }
 
 std::string FReturnElement(const TTypeInfo* pType, const TSoapValue& pResult) {
@@ -102,8 +64,6 @@ std::string FFault(std::string_view pCode, std::string_view pMessage, std::strin
 
 }  // namespace
 
-std::string FEscapeXmlText(std::string_view pUtf8) { return FEscape(pUtf8, TEscape::Text); }
-
 std::string FAnswerEnvelope(const TIntfEntry& pEntry, const TMethodInfo& pMethod, const TSoapValue& pResult) {
   const std::string vName = "NS1:" + pMethod.vName + "Response";
   std::string vOut = FEnvelopeOpen() + "<SOAP-ENV:Body" + FAttr("SOAP-ENV:encodingStyle", cSoapEncodingNs) + "><" +
@@ -130,7 +90,7 @@ std::string FMustUnderstandFaultEnvelope(std::string_view pMessage) {
 std::string FDispatcherFaultText(std::string_view pMessage) {
   // Only "&" and "<" are replaced in this fixed text; characters XML cannot
   // carry still become "?".
-  const std::string vText = FEscape(FAnsiToUtf8(pMessage), TEscape::Minimal);
+  const std::string vText = FXmlEscape(FAnsiToUtf8(pMessage), TXmlEscape::Minimal);
   return std::string("<?xml version=\"1.0\" encoding='UTF-8'?> <SOAP-ENV:Envelope xmlns:SOAP-ENV=\"") +
          cSoapEnvelopeNs + "\" ><SOAP-ENV:Body> <SOAP-ENV:Fault> <faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
          vText + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";

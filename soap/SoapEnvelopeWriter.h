@@ -1,7 +1,8 @@
 // Writes the answer envelopes and the fault texts of the SOAP endpoint as
 // exact bytes (UTF-8). Text and attribute values always go through the
-// escaping here, so no raw "<" or "&" ever reaches the wire, and characters
-// that XML 1.0 cannot carry are written as "?".
+// SOAP layer's one escaper (soap/XmlTextWriter.h), so no raw "<" or "&" ever
+// reaches the wire, and characters that XML 1.0 cannot carry are written as
+// "?".
 //
 // Messages and 8-bit results are in the host code page and are converted to
 // UTF-8 here; wide strings are UTF-8 already.
@@ -17,9 +18,6 @@ namespace soap {
 // The fixed MIME boundary and root part identifier of multipart answers.
 inline constexpr const char* cMimeBoundary = "MIME_boundary_velmora_3f9a1c";
 inline constexpr const char* cMimeRootId = "velmora-soap-envelope";
-
-// Character data: UTF-8 in, escaped UTF-8 out ("&", "<", ">", CR escaped).
-[[nodiscard]] std::string FEscapeXmlText(std::string_view pUtf8);
 
 // The answer envelope of a successful call of pMethod with result pResult.
 [[nodiscard]] std::string FAnswerEnvelope(const TIntfEntry& pEntry, const TMethodInfo& pMethod,

@@ -109,8 +109,8 @@ class TDescriber {
   }
 
   [[nodiscard]] bool FPrefixInUse(const std::string& pPrefix) const {
-    static const char* const kFixed[] = {"xs", "tns", "soap", "soapenc", "mime", "n1"};
-    for (const char* vFixed : kFixed) {
+    static const char* const cFixed[] = {"xs", "tns", "soap", "soapenc", "mime", "n1"};
+    for (const char* vFixed : cFixed) {
       if (pPrefix == vFixed) return true;
     }
     for (const auto& [vNs, vPrefix] : vPrefixes) {

@@ -1,6 +1,9 @@
 // Process-wide start and end of the XML runtime the SOAP layer parses
-// envelopes with. The host calls PCoInitialize once before the first request
-// and PCoUninitialize once after the last; both are cheap and idempotent.
+// envelopes with. Start-up (app/) calls PCoInitialize before the request
+// cycle, and the SOAP endpoint calls it again before each call; once the
+// runtime has started a call costs nothing. Shutdown calls PCoUninitialize
+// once, after the last request: no XML document may be parsed, built or
+// freed after it.
 #pragma once
 
 namespace soap {

@@ -12,14 +12,16 @@ bool FXmlChar(long pCode) {
          (pCode >= 0xE000 && pCode <= 0xFFFD) || (pCode >= 0x10000 && pCode <= 0x10FFFF);
 }
 
-// Printable ASCII that stands for itself in text and in attributes.
+// Printable ASCII that stands for itself in every mode.
 bool FPlainAscii(char pByte) {
   const auto vByte = static_cast<unsigned char>(pByte);
   return vByte >= 0x20 && vByte < 0x80 && vByte != '&' && vByte != '<' && vByte != '>' && vByte != '"';
 }
 
 // Appends the escaped text to vOut.
-void PAppendEscaped(std::string& vOut, std::string_view pUtf8, bool pAttribute) {
+void PAppendEscaped(std::string& vOut, std::string_view pUtf8, TXmlEscape pMode) {
+  const bool vAttribute = pMode == TXmlEscape::Attribute;
+  const bool vMinimal = pMode == TXmlEscape::Minimal;
   std::size_t vPos = 0;
   while (vPos < pUtf8.size()) {
     // Most of a document is plain ASCII: it goes over a run at a time.
@@ -36,29 +38,26 @@ void PAppendEscaped(std::string& vOut, std::string_view pUtf8, bool pAttribute) 
     switch (vCode) {
       case '&': vOut += "&amp;"; break;
       case '<': vOut += "&lt;"; break;
-      case '>': vOut += "&gt;"; break;
-      // A literal CR would be folded by any reader; tab and LF inside an
-      // attribute would be normalised to blanks.
-      case '\r': vOut += "&#xD;"; break;
-      case '"': vOut += pAttribute ? "&quot;" : "\""; break;
-      case '\t': vOut += pAttribute ? "&#x9;" : "\t"; break;
-      case '\n': vOut += pAttribute ? "&#xA;" : "\n"; break;
+      // "]]>" may not stand in character data, so even the minimal form
+      // writes that one ">" as a reference.
+      case '>': vOut += vMinimal && !vOut.ends_with("]]") ? ">" : "&gt;"; break;
+      case '\r': vOut += vMinimal ? "\r" : "&#13;"; break;
+      case '"': vOut += vAttribute ? "&quot;" : "\""; break;
+      case '\t': vOut += vAttribute ? "&#9;" : "\t"; break;
+      case '\n': vOut += vAttribute ? "&#10;" : "\n"; break;
       default: PAppendUtf8(vOut, static_cast<unsigned long>(vCode));
     }
   }
 }
 
-std::string FEscape(std::string_view pUtf8, bool pAttribute) {
-  std::string vOut;
-  vOut.reserve(pUtf8.size());
-  PAppendEscaped(vOut, pUtf8, pAttribute);
-  return vOut;
-}
-
 }  // namespace
 
-std::string FXmlEscapeText(std::string_view pUtf8) { return FEscape(pUtf8, false); }
-std::string FXmlEscapeAttr(std::string_view pUtf8) { return FEscape(pUtf8, true); }
+std::string FXmlEscape(std::string_view pUtf8, TXmlEscape pMode) {
+  std::string vOut;
+  vOut.reserve(pUtf8.size() + pUtf8.size() / 8);
+  PAppendEscaped(vOut, pUtf8, pMode);
+  return vOut;
+}
 
 TXmlNode& TXmlNode::FAdd(std::string pName) {
   vChildren.push_back(std::make_unique<TXmlNode>(std::move(pName)));
@@ -90,7 +89,7 @@ void TXmlNode::PWrite(std::string& pOut, int pLevel) const {
     pOut += ' ';
     pOut += vKey;
     pOut += "=\"";
-    PAppendEscaped(pOut, vValue, true);
+    PAppendEscaped(pOut, vValue, TXmlEscape::Attribute);
     pOut += '"';
   }
   if (vChildren.empty()) {
@@ -98,7 +97,7 @@ void TXmlNode::PWrite(std::string& pOut, int pLevel) const {
       pOut += "/>\n";
     } else {
       pOut += '>';
-      PAppendEscaped(pOut, vText, false);
+      PAppendEscaped(pOut, vText, TXmlEscape::Text);
       pOut += "</";
       pOut += vName;
       pOut += ">\n";

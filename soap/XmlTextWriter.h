@@ -46,9 +46,18 @@ class TXmlNode {
 // "<?xml version="1.0" encoding="utf-8"?>", a line break, then pRoot.
 [[nodiscard]] std::string FXmlDocumentText(const TXmlNode& pRoot);
 
-// Escaping as the writer does it: for character data ("&", "<", ">", CR)
-// and for double-quoted attribute values (also '"', tab and LF).
-[[nodiscard]] std::string FXmlEscapeText(std::string_view pUtf8);
-[[nodiscard]] std::string FXmlEscapeAttr(std::string_view pUtf8);
+// The one XML escaper of the SOAP layer, for every text it writes (these
+// documents, the answer and fault envelopes). UTF-8 in, UTF-8 out; a
+// character XML 1.0 cannot carry, or a byte that is not UTF-8, becomes "?".
+//   Text      character data: "&", "<", ">" and CR as references.
+//   Attribute a double-quoted attribute value: also '"', tab and LF.
+//   Minimal   only "&" and "<", and the ">" that would close a "]]>": the
+//             dispatcher's fixed fault text is made exactly so, and keeps
+//             its other characters, CR included, as they are.
+// Where CR, tab and LF are escaped they are written "&#13;", "&#9;" and
+// "&#10;": a reader folds a literal CR LF to LF, and turns tab and LF in an
+// attribute into blanks.
+enum class TXmlEscape { Text, Attribute, Minimal };
+[[nodiscard]] std::string FXmlEscape(std::string_view pUtf8, TXmlEscape pMode);
 
 }  // namespace soap

@@ -310,6 +310,17 @@ TEST_F(BadInput, MalformedMultipart) {
       {.vName = "Content-ID naming a path", .vContentType = "multipart/related; boundary=b",
        .vContent = FMultipart("b", vVerifica, 3, "Content-ID: <../../x>\r\nContent-Location: ../../y"),
        .vStatus = kOk, .vExpected = kTrue},
+      // The boundary is a parameter of the content type: text inside another
+      // parameter's quoted value never names it.
+      {.vName = "boundary= inside a quoted type",
+       .vContentType = "multipart/related; type=\"text/xml; boundary=nope\"; boundary=b",
+       .vContent = FMultipart("b", vVerifica, 1), .vStatus = kOk, .vExpected = kTrue},
+      {.vName = "escaped quote inside a quoted start",
+       .vContentType = "multipart/related; start=\"<a\\\"; boundary=nope>\"; BOUNDARY=\"b;c\"",
+       .vContent = FMultipart("b;c", vVerifica, 1), .vStatus = kOk, .vExpected = kTrue},
+      {.vName = "boundary only inside quotes", .vContentType = "multipart/related; type=\"a; boundary=b\"",
+       .vContent = FMultipart("b", vVerifica, 1), .vStatus = kOk,
+       .vExpected = FFault("Multipart request without boundary")},
   };
   for (const TCase& c : kCases) PRun(c);
 }

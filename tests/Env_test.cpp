@@ -6,6 +6,7 @@
 
 #include "support/FirebirdFixture.h"
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -134,6 +135,37 @@ TEST(EnvPosix, AppendLockedCreatesAppendsAndRefusesASecondWriter) {
 
   EXPECT_EQ(vEnv.FOpenAppendLocked(vDir.FPath() + "/missing/f.txt"), nullptr);
   EXPECT_FALSE(vEnv.FForceDirectories(vPath + "/under-a-file"));
+}
+
+// A configuration or administration file is a regular file, or a symbolic
+// link to one. A directory, a FIFO or a dangling link under that name is no
+// file and gives no content (a FIFO would block its reader for good); a name
+// that ends in "/" asks for a directory.
+TEST(EnvPosix, OnlyRegularFilesExistAndRead) {
+  TTempDir vDir;
+  port::IEnv& vEnv = port::FDefaultEnv();
+  const std::string vBase = vDir.FPath() + "/";
+  std::filesystem::create_directory(vBase + "dir.ini");
+  ASSERT_EQ(::mkfifo((vBase + "fifo.ini").c_str(), 0600), 0);
+  { std::ofstream(vBase + "file.ini") << "[DATABASE]\n"; }
+  std::filesystem::create_symlink(vBase + "file.ini", vBase + "link.ini");
+  std::filesystem::create_symlink(vBase + "dir.ini", vBase + "dirlink.ini");
+  std::filesystem::create_symlink(vBase + "missing.ini", vBase + "dangling.ini");
+  struct TCase {
+    const char* vName;
+    bool vExists;
+    std::optional<std::string> vContent;
+  } const vCases[] = {
+      {"file.ini", true, "[DATABASE]\n"},  {"link.ini", true, "[DATABASE]\n"},
+      {"dir.ini", false, std::nullopt},    {"dirlink.ini", false, std::nullopt},
+      {"fifo.ini", false, std::nullopt},   {"dangling.ini", false, std::nullopt},
+      {"missing.ini", false, std::nullopt}, {"dir.ini/", true, std::nullopt},
+      {"file.ini/", false, std::nullopt},
+  };
+  for (const TCase& c : vCases) {
+    EXPECT_EQ(vEnv.FFileExists(vBase + c.vName), c.vExists) << c.vName;
+    EXPECT_EQ(vEnv.FReadFile(vBase + c.vName), c.vContent) << c.vName;
+  }
 }
 
 TEST(EnvPosix, ProcessFacts) {

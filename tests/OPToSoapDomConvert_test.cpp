@@ -9,6 +9,7 @@
 #include <string>
 
 #include "data/uClassChavePedido.h"
+#include "soap/CodePage.h"
 #include "soap/OPToSoapDomConvert.h"
 #include "soap/SoapException.h"
 #include "soap/VelmoraIntf.h"
@@ -134,6 +135,56 @@ TEST_F(OPToSoapDomConvert, NamesTheFailingLineOfAMalformedEnvelope) {
     EXPECT_EQ(std::string(e.what()),
               "Opening and ending tag mismatch: b line 2 and c\r\nLine: 3\r\n\xE9\xE9 "
               "0123456789012345678901234567890123456");
+  }
+}
+
+// The same faulty line in other encodings: the quoted text is read in the
+// envelope's own encoding, then narrowed to the 8-bit code page like every
+// other text (characters it lacks become "?").
+TEST_F(OPToSoapDomConvert, QuotesTheFailingLineInTheEnvelopesOwnEncoding) {
+  const auto FUtf16 = [](std::string_view pUtf8, bool pBigEndian) {
+    std::string vText = pBigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (std::size_t vPos = 0; vPos < pUtf8.size();) {
+      const long vCode = soap::FNextUtf8(pUtf8, vPos);
+      const char vHigh = static_cast<char>(vCode >> 8), vLow = static_cast<char>(vCode & 0xFF);
+      vText += pBigEndian ? vHigh : vLow;
+      vText += pBigEndian ? vLow : vHigh;
+    }
+    return vText;
+  };
+  const std::string vUtf8Line = "<a>\xC3\xA7\xC3\xA3\xC3\xA9 \xE2\x82\xAC \xE2\x84\xA2 \xC5\x81</b>";
+  const std::string vMismatch = "Opening and ending tag mismatch: a line 2 and b\r\nLine: 2\r\n";
+  const std::string vExpected = vMismatch + "<a>\xE7\xE3\xE9 \x80 \x99 ?</b>";
+  struct TCase {
+    const char* vName;
+    std::string vText;
+    std::string vMessage;
+  } const vCases[] = {
+      {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a>\xE7\xE3\xE9</b>\n",
+       vMismatch + "<a>\xE7\xE3\xE9</b>"},
+      {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<a>\xE7\xE3\xE9 \x80 \x99 ?</b>\r\n",
+       vExpected},
+      {"ISO-8859-2", "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>\n<a>\xE7\xE9 \xE3 \xA3</b>\n",
+       vMismatch + "<a>\xE7\xE9 ? ?</b>"},
+      {"UTF-16LE with its mark", FUtf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + vUtf8Line + "\n", false),
+       vExpected},
+      {"UTF-16BE with its mark", FUtf16("<?xml version=\"1.0\"?>\r\n" + vUtf8Line + "\r\n", true), vExpected},
+      // A byte the encoding cannot decode is quoted as "?", and the quote
+      // stops at 40 characters however long the line.
+      {"US-ASCII with a byte it lacks", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<a>x\xE9y</b>\n",
+       "Premature end of data in tag a line 2\r\nLine: 2\r\n<a>x?y</b>"},
+      {"US-ASCII, a long line of such bytes",
+       "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<a>" + std::string(500000, '\xE9') + "</a>\n",
+       "Premature end of data in tag a line 2\r\nLine: 2\r\n<a>" + std::string(37, '?')},
+      {"UTF-8 as before", "<?xml version=\"1.0\"?>\n" + vUtf8Line + "\n", vExpected},
+  };
+  for (const TCase& c : vCases) {
+    try {
+      (void)soap::FReadSoapRequest(*soap::FInvRegistry().FFind("IVelmora"), c.vText);
+      ADD_FAILURE() << c.vName << ": no error";
+    } catch (const soap::ESOAPDomConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), c.vMessage) << c.vName;
+    }
   }
 }
 

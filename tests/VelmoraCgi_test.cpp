@@ -67,6 +67,26 @@ TEST_F(VelmoraCgi, TraceLogIsClosedBeforeTheProcessEnds) {
   EXPECT_EQ(vLog.find("masterkey"), std::string::npos);
 }
 
+// A directory under the configuration file's name is no configuration
+// file: the module traces its entry and the search, and reads nothing.
+TEST_F(VelmoraCgi, ADirectoryNamedLikeTheConfigurationIsNoFile) {
+  const std::string vIni = vDir.FPath() + "/caminhoBDQuindar.ini";
+  std::filesystem::remove(vIni);
+  std::filesystem::create_directory(vIni);
+  std::ofstream(vIni + "/caminhoBDQuindar.ini") << "[DATABASE]\r\nCAMINHO=/x.fdb\r\n";
+  ASSERT_EQ(FRun("GET", "/").vExitCode, 0);
+  const std::string vLog = FLogOf(vDir);
+  std::vector<std::string> vModuleLines;
+  for (std::size_t vStart = 0, vEnd; (vEnd = vLog.find("\r\n", vStart)) != std::string::npos; vStart = vEnd + 2) {
+    const std::string vLine = vLog.substr(vStart, vEnd - vStart);
+    const std::size_t vSender = vLine.find("[TFireBird");
+    if (vSender != std::string::npos) vModuleLines.push_back(vLine.substr(vLine.find("] ", vSender) + 2));
+  }
+  EXPECT_EQ(vModuleLines, (std::vector<std::string>{"Entrando no procedimento: FRetornaBancoDeDados",
+                                                    "Buscando arquivo de configura\xE7\xE3o: caminhoBDQuindar.ini"}))
+      << vLog;
+}
+
 // A web server stops its CGI (SIGTERM) the moment it has the whole answer,
 // as lighttpd does. The trace lines that follow the answer must still be
 // written and the process must end by itself. The answer (the WSDL, larger
