@@ -1,18 +1,21 @@
-// The one connection to the store database and the prepared-statement core
-// that the query objects (data/SQLQuery.h, data/SimpleDataSet.h) run on.
+// The one connection to the store database and the statement runner that
+// the query objects (data/SQLQuery.h, data/SimpleDataSet.h) run on.
 //
 // TSQLConnection carries the connection settings and the parameters
 // "Database", "User_Name" and "PassWord"; it attaches when POpen() is called,
 // or when the first statement needs it, and detaches on PClose() or when
-// destroyed. Every client or database error is raised as EDatabaseError with
-// the database's own message. The connection must outlive every query
-// attached to it; PClose() releases the statements of those queries first.
+// destroyed. Statements prepared on the attachment are kept by it, keyed by
+// their text, and reused by every later statement with the same text; each
+// run has its own transaction, committed as soon as the statement is done.
+// Every client or database error is raised as EDatabaseError with the
+// database's own message. The connection must outlive every query attached
+// to it; PClose() releases the statements of those queries first.
 //
-// Only SQLConnection.cpp calls the Firebird client; FbClientLoader.cpp
-// supplies those entry points and loads the client library (libfbclient) at
-// run time, on the first call, so a request that never needs the database
-// never loads it. When the library cannot be loaded, attaching fails like
-// an unreachable database. This header exposes our own types. Not
+// The Firebird client library is reached from the data layer's .cpp files
+// only, through a table of its functions (data/FbClientApi.h) filled when
+// the first attach loads it, so a request that never needs the database
+// never loads it. When the library cannot be loaded, attaching fails with
+// an EDatabaseError that says so. This header exposes our own types. Not
 // thread-safe: one connection per thread.
 #pragma once
 
@@ -30,16 +33,28 @@
 namespace data {
 
 // Any error of the client library or the database: the database's message,
-// and the statement that met it (empty for attach/detach).
+// the statement that met it (empty for attach/detach) and the database's
+// error code (the first of its status; 0 for an error of our own).
 class EDatabaseError : public port::Exception {
  public:
-  explicit EDatabaseError(const std::string& pMessage, std::string pStatement = {})
-      : port::Exception(pMessage), vStatement(std::move(pStatement)) {}
+  explicit EDatabaseError(const std::string& pMessage, std::string pStatement = {}, long pErrorCode = 0,
+                          bool pConnectionLost = false)
+      : port::Exception(pMessage),
+        vStatement(std::move(pStatement)),
+        vErrorCode(pErrorCode),
+        vConnectionLost(pConnectionLost) {}
   [[nodiscard]] const char* FClassName() const noexcept override { return "EDatabaseError"; }
   [[nodiscard]] const std::string& FStatement() const noexcept { return vStatement; }
+  [[nodiscard]] long FErrorCode() const noexcept { return vErrorCode; }
+  // An established connection broke (network error, server gone,
+  // attachment shut down or cut off by the call watchdog): the next
+  // statement attaches again. Never true for a failed attach.
+  [[nodiscard]] bool FConnectionLost() const noexcept { return vConnectionLost; }
 
  private:
   std::string vStatement;
+  long vErrorCode;
+  bool vConnectionLost;
 };
 
 // One column value as the database delivered it; the text and number forms
@@ -68,8 +83,8 @@ class TSQLConnection {
   TSQLConnection(const TSQLConnection&) = delete;
   TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-  // Driver settings kept as given; none of them chooses the client library
-  // (see above).
+  // Driver settings kept as given; the client library is always
+  // libfbclient.so.2, loaded on the first attach.
   // Setting the driver name clears the library names and the parameters.
   void PSetDriverName(const std::string& pValue);
   void PSetLoginPrompt(bool pValue) { vLoginPrompt = pValue; }
@@ -93,19 +108,35 @@ class TSQLConnection {
     return vParams;
   }
 
+  // Attached, and the connection not known to be lost.
   [[nodiscard]] bool FConnected() const noexcept;
   // Attaches (with a connect timeout of 5 s); nothing when already attached.
-  // Raises EDatabaseError on failure and stays closed.
+  // Raises EDatabaseError on failure and stays closed. A connection lost
+  // since the last statement is dropped and attached again.
   void POpen();
-  // Releases every statement of the attached queries, then detaches.
-  // Never throws; a later statement attaches again.
+  // Releases every statement of the attached queries and every prepared
+  // statement, then detaches. Never throws; a later statement attaches
+  // again.
   void PClose() noexcept;
+  // Between two requests of a process that serves many: ends every open
+  // cursor and transaction of the attached queries (an open transaction
+  // would hold back the database's garbage collection). The attachment and
+  // its prepared statements stay. Never throws.
+  void PEndRequest() noexcept;
+  // After an EDatabaseError with FConnectionLost(): lets go of the broken
+  // attachment and everything prepared on it, so that the next statement
+  // attaches again. Never throws.
+  void PDropLostConnection() noexcept;
   // SQL dialect of the attached database (1 for the store database).
   [[nodiscard]] int FDialect() const noexcept { return vDialect; }
+  // Prepared statements the attachment keeps for reuse.
+  [[nodiscard]] std::size_t FPreparedCount() const noexcept;
 
-  // Internal to the data sets: the attachment the statements run on.
+  // Internal to the statement runner: the attachment and its prepared
+  // statements. FAttachment attaches first when needed.
   struct TAttachment;
-  [[nodiscard]] TAttachment& FAttachment();  // POpen() first when closed
+  [[nodiscard]] TAttachment& FAttachment();
+  void PMarkLost() noexcept { vLost = true; }
   void PRegister(TSQLStatement* pStatement) { vStatements.insert(pStatement); }
   void PUnregister(TSQLStatement* pStatement) noexcept { vStatements.erase(pStatement); }
 
@@ -114,17 +145,22 @@ class TSQLConnection {
   bool vLoginPrompt = true;
   std::vector<std::pair<std::string, std::string>> vParams;
   std::unique_ptr<TAttachment> vAttachment;
+  bool vLost = false;
   int vDialect = 3;
   std::set<TSQLStatement*> vStatements;
 };
 
-// One prepared statement with its own auto-commit transaction, used by the
-// data sets. The text has "?" markers; every parameter is sent as text (or
-// NULL) and the database converts it to the column's type.
-//   POpen  : prepare (when the text changed), execute, keep the cursor open.
+// Runs one statement at a time for a data set, in its own auto-commit
+// transaction. The text has "?" markers; every parameter is sent as text
+// (or NULL) and the database converts it to the column's type. The
+// prepared statement is borrowed from the connection, which prepares it on
+// first use of the text, and given back when the run ends.
+//   POpen  : execute in a new transaction, keep the cursor open.
 //   FFetch : next row, or false at the end (then the transaction commits).
-//   PExec  : prepare, execute and commit a statement without rows.
-//   PClose : close the cursor and commit; the prepared statement stays.
+//   PExec  : execute and commit a statement without rows.
+//   PClose : close the cursor and commit; the columns stay readable.
+// On an error the transaction is rolled back and the prepared statement
+// dropped (a statement the database refused is prepared again next time).
 class TSQLStatement {
  public:
   explicit TSQLStatement(TSQLConnection& pConnection);
@@ -142,19 +178,22 @@ class TSQLStatement {
   void PPrepareOnly(const std::string& pSQL);
   [[nodiscard]] const std::vector<TColumnInfo>& FColumns() const noexcept { return vColumns; }
 
-  // Called by the connection before it detaches; then tells the owner
-  // through the callback (a forward-only query loses its cursor).
+  // Called by the connection when it detaches or ends a request: ends the
+  // run, then tells the owner through the callback (a forward-only query
+  // loses its cursor).
   void PRelease() noexcept;
   void PSetOnRelease(std::function<void()> pCallback) { vOnRelease = std::move(pCallback); }
 
-  struct THandles;
-
  private:
-  void PPrepare(const std::string& pSQL);
-  void PExecute(const std::string& pSQL, const TParamValues& pValues);
+  struct TRun;
+  void PStart(const std::string& pSQL);
+  void PEnd(bool pCommit) noexcept;
+  void PAbandon(bool pConnectionLost) noexcept;
+  template <class TStep>
+  auto FGuarded(TStep&& pStep) -> decltype(pStep());
 
   TSQLConnection& vConnection;
-  std::unique_ptr<THandles> vHandles;
+  std::unique_ptr<TRun> vRun;  // the run in progress, if any
   std::vector<TColumnInfo> vColumns;
   std::function<void()> vOnRelease;
 };

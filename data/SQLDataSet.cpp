@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "data/Calendar.h"
 #include "data/ValueForms.h"
 #include "port/Text.h"
 
@@ -98,16 +99,6 @@ std::string FDoubleText(double pValue, char pSeparator) {
 }
 
 double FPow10(int pExponent) { return std::pow(10.0, pExponent); }
-
-// Days from 30/12/1899 to the given civil date (proleptic Gregorian).
-std::int64_t FDaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = static_cast<int>(y - era * 400);
-  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 25569;  // 25569: 01/01/1970 on the host scale
-}
 
 const TFieldValue cNullValue{};
 
@@ -258,7 +249,7 @@ double TField::AsFloat() const {
     case K::Date:
     case K::Timestamp:
     case K::Time: {
-      const double vDays = static_cast<double>(FDaysFromCivil(vValue.vYear, vValue.vMonth, vValue.vDay));
+      const double vDays = static_cast<double>(FDayNumber(vValue.vYear, vValue.vMonth, vValue.vDay));
       const double vTime =
           (vValue.vHour * 3600000.0 + vValue.vMinute * 60000.0 + vValue.vSecond * 1000.0 + vValue.vMillisecond) /
           86400000.0;

@@ -178,7 +178,12 @@ TFirebirdServer::TFirebirdServer() {
   FRunIsql(vRoot, FReadFile("/usr/share/firebird/3.0/security.sql"), vRoot, vSecurity);
   FRunIsql(vRoot, "CREATE USER SYSDBA PASSWORD 'masterkey';\nCOMMIT;\n", vRoot, vSecurity, "SYSDBA");
 
-  vPid = FSpawn({"/usr/sbin/firebird"}, FEnvironmentWith({{"FIREBIRD", vRoot}, {"FIREBIRD_LOCK", vLock}}),
+  PStart();
+}
+
+void TFirebirdServer::PStart() {
+  const std::string vRoot = vDir.FPath();
+  vPid = FSpawn({"/usr/sbin/firebird"}, FEnvironmentWith({{"FIREBIRD", vRoot}, {"FIREBIRD_LOCK", vRoot + "/lock"}}),
                 vRoot + "/server.out");
   const auto vDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   while (!FAccepts(vPort)) {
@@ -207,6 +212,14 @@ TFirebirdServer::~TFirebirdServer() {
   }
   kill(vPid, SIGKILL);
   waitpid(vPid, &vStatus, 0);
+}
+
+void TFirebirdServer::PRestart() {
+  int vStatus = 0;
+  kill(vPid, SIGKILL);
+  waitpid(vPid, &vStatus, 0);
+  vPid = -1;
+  PStart();
 }
 
 std::string TFirebirdServer::FDatabaseSpec(const std::string& pPath) const {

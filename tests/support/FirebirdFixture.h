@@ -68,10 +68,15 @@ class TFirebirdServer {
   [[nodiscard]] int FPort() const noexcept { return vPort; }
   // The server's process, for tests that stop and continue it.
   [[nodiscard]] pid_t FPid() const noexcept { return vPid; }
+  // Kills the server (as a crash would: its connections are cut) and starts
+  // it again on the same port; returns once it accepts connections.
+  void PRestart();
   // "localhost/<port>:<path>", the way a client names a database on it.
   [[nodiscard]] std::string FDatabaseSpec(const std::string& pPath) const;
 
  private:
+  void PStart();
+
   TTempDir vDir;
   int vPort = 0;
   pid_t vPid = -1;
