@@ -73,8 +73,22 @@ const TFbClientApi& FClientApi() {
   return *vApi;
 }
 
+namespace {
+bool vEmbeddedAttach = false;  // set by PNoteEmbeddedAttach, read at the end
+}  // namespace
+
+bool FIsEmbeddedDatabase(const std::string& pDatabase) noexcept {
+  if (pDatabase.find("://") != std::string::npos) return false;
+  const std::size_t vColon = pDatabase.find(':');
+  // A path of this system starts with "/"; what comes before a ":" that is
+  // not part of such a path names a server.
+  return vColon == std::string::npos || (!pDatabase.empty() && pDatabase.front() == '/');
+}
+
+void PNoteEmbeddedAttach() noexcept { vEmbeddedAttach = true; }
+
 void PShutdownClient() noexcept {
-  if (vProcessApi == nullptr) return;
+  if (vProcessApi == nullptr || !vEmbeddedAttach) return;
   // No time limit of our own: every attachment is detached by now, so the
   // teardown has only the engine's own threads and files to finish.
   vProcessApi->fb_shutdown(0, fb_shutrsn_app_stopped);

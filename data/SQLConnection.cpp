@@ -8,6 +8,8 @@
 // database is dialect 1, where "X" is a string constant.
 #include "data/SQLConnection.h"
 
+#include "data/FbClient.h"
+
 #include <algorithm>
 #include <cctype>
 #include <unordered_map>
@@ -75,7 +77,9 @@ struct TSQLConnection::TAttachment {
   TFbAttachment vDb;
   std::unordered_multimap<std::string, std::unique_ptr<TFbStatement>> vPrepared;  // destroyed before vDb
 
-  TAttachment(const std::string& pDatabase, const std::string& pDpb) : vDb(pDatabase, pDpb) {}
+  TAttachment(const std::string& pDatabase, const std::string& pDpb) : vDb(pDatabase, pDpb) {
+    if (FIsEmbeddedDatabase(pDatabase)) PNoteEmbeddedAttach();
+  }
 
   std::unique_ptr<TFbStatement> FBorrow(const std::string& pSQL, TFbTransaction& pTransaction) {
     const auto vFound = vPrepared.find(pSQL);
@@ -171,6 +175,7 @@ void TSQLConnection::PClose() noexcept {
 
 void TSQLConnection::PEndRequest() noexcept {
   for (TSQLStatement* vStatement : vStatements) vStatement->PRelease();
+  vIdle = vAttachment != nullptr;
 }
 
 void TSQLConnection::PDropLostConnection() noexcept {
@@ -237,11 +242,27 @@ void TSQLStatement::PAbandon(bool pConnectionLost) noexcept {
   if (pConnectionLost) vConnection.PMarkLost();
 }
 
+template <class TStatementRun>
+void TSQLStatement::PRunOnceMoreAfterIdle(TStatementRun&& pRun) {
+  const bool vAfterIdle = vConnection.FTakeIdle();
+  try {
+    pRun();
+  } catch (const EDatabaseError& e) {
+    // A statement the broken connection refused did not run: the lost
+    // connection is dropped by the next attach, and the statement runs on
+    // the new one. Once only: a second failure is the caller's.
+    if (!vAfterIdle || !e.FConnectionLost()) throw;
+    pRun();
+  }
+}
+
 void TSQLStatement::POpen(const std::string& pSQL, const TParamValues& pValues) {
-  FGuarded([&] {
-    PStart(pSQL);
-    if (vColumns.empty()) throw EDatabaseError("Cursor not returned from Query", pSQL);
-    vRun->vStatement->PExecute(vRun->vTransaction, pValues);
+  PRunOnceMoreAfterIdle([&] {
+    FGuarded([&] {
+      PStart(pSQL);
+      if (vColumns.empty()) throw EDatabaseError("Cursor not returned from Query", pSQL);
+      vRun->vStatement->PExecute(vRun->vTransaction, pValues);
+    });
   });
 }
 
@@ -255,11 +276,13 @@ bool TSQLStatement::FFetch(std::vector<TFieldValue>& pRow) {
 }
 
 void TSQLStatement::PExec(const std::string& pSQL, const TParamValues& pValues) {
-  FGuarded([&] {
-    PStart(pSQL);
-    vRun->vStatement->PExecute(vRun->vTransaction, pValues);
-    vRun->vTransaction.PCommit(pSQL);
-    PEnd(false);
+  PRunOnceMoreAfterIdle([&] {
+    FGuarded([&] {
+      PStart(pSQL);
+      vRun->vStatement->PExecute(vRun->vTransaction, pValues);
+      vRun->vTransaction.PCommit(pSQL);
+      PEnd(false);
+    });
   });
 }
 

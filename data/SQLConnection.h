@@ -122,6 +122,9 @@ class TSQLConnection {
   // cursor and transaction of the attached queries (an open transaction
   // would hold back the database's garbage collection). The attachment and
   // its prepared statements stay. Never throws.
+  // The first statement after it may find that the connection broke while
+  // the process was idle (the server restarted): it attaches again and
+  // runs once more, so the caller does not see the restart.
   void PEndRequest() noexcept;
   // After an EDatabaseError with FConnectionLost(): lets go of the broken
   // attachment and everything prepared on it, so that the next statement
@@ -137,6 +140,9 @@ class TSQLConnection {
   struct TAttachment;
   [[nodiscard]] TAttachment& FAttachment();
   void PMarkLost() noexcept { vLost = true; }
+  // True once after PEndRequest, for the first statement of the next
+  // request (the one allowed to run again on a connection lost meanwhile).
+  [[nodiscard]] bool FTakeIdle() noexcept { return std::exchange(vIdle, false); }
   void PRegister(TSQLStatement* pStatement) { vStatements.insert(pStatement); }
   void PUnregister(TSQLStatement* pStatement) noexcept { vStatements.erase(pStatement); }
 
@@ -146,6 +152,7 @@ class TSQLConnection {
   std::vector<std::pair<std::string, std::string>> vParams;
   std::unique_ptr<TAttachment> vAttachment;
   bool vLost = false;
+  bool vIdle = false;
   int vDialect = 3;
   std::set<TSQLStatement*> vStatements;
 };
@@ -191,6 +198,10 @@ class TSQLStatement {
   void PAbandon(bool pConnectionLost) noexcept;
   template <class TStep>
   auto FGuarded(TStep&& pStep) -> decltype(pStep());
+  // Runs pRun; when it was the first statement after an idle time and the
+  // connection turned out lost, runs it once more on a new attachment.
+  template <class TStatementRun>
+  void PRunOnceMoreAfterIdle(TStatementRun&& pRun);
 
   TSQLConnection& vConnection;
   std::unique_ptr<TRun> vRun;  // the run in progress, if any

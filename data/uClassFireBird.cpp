@@ -125,8 +125,9 @@ TFireBird::TFireBird(port::IEnv& pEnv) : vEnv(pEnv) {
 }
 
 void TFireBird::PFimRequisicao() noexcept {
-  // Every statement commits when its rows are read or its query closed;
-  // the query objects of an operation are gone by now, so nothing is open.
+  // The connection and its prepared statements stay for the next request;
+  // no cursor or transaction does.
+  if (vConexao) vConexao->PEndRequest();
 }
 
 TFireBird::~TFireBird() {

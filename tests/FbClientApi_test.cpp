@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "data/FbClient.h"
 #include "data/SQLConnection.h"
 
 namespace {
@@ -75,6 +76,21 @@ TEST(FbClientApi, MissingLibraryOrFunctionIsNamed) {
                                   " lacks the function isc_dsql_fetch"},
   };
   for (const auto& c : cCases) EXPECT_EQ(FLoadError(c.vLibrary), c.vError) << c.vLibrary;
+}
+
+// Which databases the embedded engine opens: only those make the process
+// run the client's teardown at its end.
+TEST(FbClientApi, EmbeddedOrThroughAServer) {
+  const struct {
+    const char* vDatabase;
+    bool vEmbedded;
+  } cCases[] = {
+      {"/srv/store/demo.fdb", true},         {"/srv/odd:name.fdb", true},
+      {"employee", true},                    {"loja:/srv/store/demo.fdb", false},
+      {"127.0.0.1/3051:/srv/store/demo.fdb", false}, {"localhost:employee", false},
+      {"inet://loja/srv/store/demo.fdb", false},
+  };
+  for (const auto& c : cCases) EXPECT_EQ(data::FIsEmbeddedDatabase(c.vDatabase), c.vEmbedded) << c.vDatabase;
 }
 
 }  // namespace

@@ -297,6 +297,35 @@ TEST_F(SQLConnectionServer, RestartWhileIdleIsALostConnection) {
   EXPECT_EQ(c.FPreparedCount(), 1u);
 }
 
+// Between the requests of a persistent process (PEndRequest), the server
+// restarts: the first statement of the next request finds the connection
+// lost, attaches again and runs once more, so the caller sees nothing.
+// Within a request (no PEndRequest between) a lost connection still
+// reaches the caller, as above.
+TEST_F(SQLConnectionServer, RestartBetweenRequestsIsNotSeen) {
+  struct {
+    const char* vName;
+    std::function<void()> vStep;
+  } const cSteps[] = {
+      {"select", [&] { EXPECT_EQ(FStatus(c), "01"); }},
+      {"update", [&] { PSetStatus(c, "02"); }},
+      {"select after the update", [&] { EXPECT_EQ(FStatus(c), "02"); }},
+  };
+  for (const auto& s : cSteps) {
+    SCOPED_TRACE(s.vName);
+    c.PEndRequest();
+    vServer.PRestart();
+    EXPECT_NO_THROW(s.vStep());
+    EXPECT_TRUE(c.FConnected());
+  }
+  // Twice in a row: the second restart, inside the same request, is seen.
+  c.PEndRequest();
+  vServer.PRestart();
+  (void)FStatus(c);
+  vServer.PRestart();
+  EXPECT_TRUE(FError([&] { (void)FStatus(c); }).FConnectionLost());
+}
+
 // A server that stops answering in the middle of a request: the call is cut
 // off at its bound and the connection counts as lost; once the server
 // answers again, the next statement attaches again.
