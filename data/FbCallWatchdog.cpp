@@ -26,7 +26,11 @@ class TCallWatchdog {
       vDb = pDb;
       vFired = false;
       vDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(cCallLimitSeconds);
-      vWake.notify_one();
+      // Only a thread that waits for no deadline needs waking: one that
+      // waits for an earlier call's deadline moves on to this one's when
+      // it wakes. A worker that serves many requests so wakes the thread
+      // at most once per bound, not at every call.
+      if (vIdle) vWake.notify_one();
     }
   }
 
@@ -42,7 +46,9 @@ class TCallWatchdog {
     std::unique_lock<std::mutex> vGuard(vLock);
     while (true) {
       if (vDepth == 0 || vFired) {
+        vIdle = true;
         vWake.wait(vGuard);
+        vIdle = false;
         continue;
       }
       const auto vWatched = vDeadline;
@@ -62,6 +68,7 @@ class TCallWatchdog {
   std::condition_variable vWake;
   int vDepth = 0;
   bool vFired = false;
+  bool vIdle = false;  // the thread waits without a deadline
   isc_db_handle vDb = 0;
   std::chrono::steady_clock::time_point vDeadline;
 };
