@@ -104,6 +104,12 @@ class TServiceEnv final : public port::IEnv {
   int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
   std::uint32_t FThreadId() override { return vReal.FThreadId(); }
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vReal.FSymbolize(pFrames); }
+  std::string FMakePrivateDirectory(const std::string& pPrefix) override { return vReal.FMakePrivateDirectory(pPrefix); }
+  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix, std::string_view pContent) override {
+    return vReal.FWriteNewFile(pDirectory, pPrefix, pContent);
+  }
+  void PRemove(const std::string& pPath) override { vReal.PRemove(pPath); }
+  char FDecimalSeparator() override { return vReal.FDecimalSeparator(); }
   void PHoldTermination() override {}
 
  private:

@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "port/Env.h"
 #include "port/Exception.h"
 
 namespace data {
@@ -130,6 +131,13 @@ class TSQLConnection {
   // attachment and everything prepared on it, so that the next statement
   // attaches again. Never throws.
   void PDropLostConnection() noexcept;
+  // The host whose number settings give the decimal separator of numbers
+  // read as text ('.' without one). Asked only when a number is read, so
+  // a request that reads none never consults the locale. pHost must
+  // outlive the connection.
+  void PSetHost(port::IEnv& pHost) noexcept { vHost = &pHost; }
+  [[nodiscard]] char FDecimalSeparator() const { return vHost != nullptr ? vHost->FDecimalSeparator() : '.'; }
+
   // SQL dialect of the attached database (1 for the store database).
   [[nodiscard]] int FDialect() const noexcept { return vDialect; }
   // Prepared statements the attachment keeps for reuse.
@@ -153,6 +161,7 @@ class TSQLConnection {
   std::unique_ptr<TAttachment> vAttachment;
   bool vLost = false;
   bool vIdle = false;
+  port::IEnv* vHost = nullptr;
   int vDialect = 3;
   std::set<TSQLStatement*> vStatements;
 };

@@ -199,7 +199,7 @@ TTranslatedSQL FTranslateParams(std::string_view pSQL) {
 
 // ---- text form --------------------------------------------------------------
 
-std::string FFieldValueText(const TFieldValue& v) {
+std::string FFieldValueText(const TFieldValue& v, char pSeparator) {
   using K = TFieldValue::TKind;
   switch (v.vKind) {
     case K::Null:
@@ -207,9 +207,9 @@ std::string FFieldValueText(const TFieldValue& v) {
     case K::Text:
       return v.vText;
     case K::Integer:
-      return FScaledText(v.vInteger, v.vScale, port::FDecimalSeparator());
+      return FScaledText(v.vInteger, v.vScale, pSeparator);
     case K::Double:
-      return FDoubleText(v.vDouble, port::FDecimalSeparator());
+      return FDoubleText(v.vDouble, pSeparator);
     case K::Date:
       return FFormatDate(FBrokenDown(v));
     case K::Timestamp:
@@ -224,7 +224,7 @@ std::string FFieldValueText(const TFieldValue& v) {
 
 // ---- TField -----------------------------------------------------------------
 
-std::string TField::AsString() const { return FFieldValueText(vValue); }
+std::string TField::AsString() const { return FFieldValueText(vValue, vSeparator); }
 
 double TField::AsFloat() const {
   using K = TFieldValue::TKind;
@@ -238,7 +238,7 @@ double TField::AsFloat() const {
       return vValue.vDouble;
     case K::Text: {
       std::string vText(port::FTrim(vValue.vText));
-      std::replace(vText.begin(), vText.end(), port::FDecimalSeparator(), '.');
+      std::replace(vText.begin(), vText.end(), vSeparator, '.');
       double vResult = 0;
       const char* vEnd = vText.data() + vText.size();
       auto [vPtr, vError] = std::from_chars(vText.data(), vEnd, vResult);
@@ -455,8 +455,9 @@ TField TCustomSQLDataSet::FieldByName(const std::string& pName) const {
   if (!vIndex) throw EDatabaseError("Field '" + pName + "' not found");
   const TColumnInfo& vColumn = vStatement->FColumns()[*vIndex];
   // An empty result reads as NULL; past the last row the last row stays.
-  if (*vIndex >= vRow.size()) return TField(vColumn, cNullValue);
-  return TField(vColumn, vRow[*vIndex]);
+  const char vSeparator = vConnection != nullptr ? vConnection->FDecimalSeparator() : '.';
+  if (*vIndex >= vRow.size()) return TField(vColumn, cNullValue, vSeparator);
+  return TField(vColumn, vRow[*vIndex], vSeparator);
 }
 
 }  // namespace data

@@ -48,13 +48,16 @@ struct TTranslatedSQL {
 };
 [[nodiscard]] TTranslatedSQL FTranslateParams(std::string_view pSQL);
 
-// Default text form of a value, as every column reads AsString.
-[[nodiscard]] std::string FFieldValueText(const TFieldValue& pValue);
+// Default text form of a value, as every column reads AsString, numbers
+// with pSeparator as their decimal separator.
+[[nodiscard]] std::string FFieldValueText(const TFieldValue& pValue, char pSeparator = '.');
 
 // A view of one column of the current row.
 class TField {
  public:
-  TField(const TColumnInfo& pColumn, const TFieldValue& pValue) : vColumn(pColumn), vValue(pValue) {}
+  // pSeparator: the decimal separator of the host's number settings.
+  TField(const TColumnInfo& pColumn, const TFieldValue& pValue, char pSeparator = '.')
+      : vColumn(pColumn), vValue(pValue), vSeparator(pSeparator) {}
 
   [[nodiscard]] const std::string& FFieldName() const noexcept { return vColumn.vName; }
   [[nodiscard]] bool IsNull() const noexcept { return vValue.vKind == TFieldValue::TKind::Null; }
@@ -73,6 +76,7 @@ class TField {
  private:
   const TColumnInfo& vColumn;
   const TFieldValue& vValue;
+  char vSeparator;
 };
 
 class TCustomSQLDataSet {

@@ -159,6 +159,7 @@ std::unique_ptr<TSQLConnection> TFireBird::FCriaConexao() {
   vConnection->PSetGetDriverFunc("getSQLDriverINTERBASE");
   vConnection->PSetVendorLib("gds32.dll");
   vConnection->PSetName("CnResulth");
+  vConnection->PSetHost(vEnv);
   vConnection->PSetParam("Database", vDados.Caminho);
   vConnection->PSetParam("User_Name", vDados.Usuario);
   vConnection->PSetParam("PassWord", vDados.Senha);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "port/Env.h"
 #include "soap/MimeMultipart.h"
 #include "soap/SoapException.h"
 
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t pSi
   std::string vDirectory;
   std::vector<std::string> vFiles;
   try {
-    soap::TMimeRequest vRequest;
+    soap::TMimeRequest vRequest(port::FDefaultEnv());
     vDirectory = vRequest.vAttachments.FDirectory();
     try {
       soap::PReadMultipart(vFields[0], vFields[1], vRequest);

@@ -81,6 +81,15 @@ class TFastCGIRequestEnv final : public port::IEnv {
   std::unique_ptr<port::IAppendFile> FOpenAppendLocked(const std::string& pPath) override {
     return vProcess.FOpenAppendLocked(pPath);
   }
+  std::string FMakePrivateDirectory(const std::string& pPrefix) override {
+    return vProcess.FMakePrivateDirectory(pPrefix);
+  }
+  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
+                            std::string_view pContent) override {
+    return vProcess.FWriteNewFile(pDirectory, pPrefix, pContent);
+  }
+  void PRemove(const std::string& pPath) override { vProcess.PRemove(pPath); }
+  char FDecimalSeparator() override { return vProcess.FDecimalSeparator(); }
   port::TDateTime FNow() override { return vProcess.FNow(); }
   void PSleepMs(int pMilliseconds) override { vProcess.PSleepMs(pMilliseconds); }
   int FRandomRange(int pLow, int pHigh) override { return vProcess.FRandomRange(pLow, pHigh); }

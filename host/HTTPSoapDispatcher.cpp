@@ -9,7 +9,7 @@ namespace host {
 
 bool THTTPSoapDispatcher::FDispatchRequest(TComponent*, TWebRequest& pRequest, TWebResponse& pResponse) {
   // A WSDL asked for over SOAP names this request's address as its port.
-  const soap::TSoapCallContext vContext{FBaseUrl(pRequest)};
+  const soap::TSoapCallContext vContext{FBaseUrl(pRequest), &vEnv};
   // "SOAPAction" is answered from the HTTP_SOAPACTION variable by the
   // request's lookup rule.
   soap::TSoapHttpAnswer vAnswer =

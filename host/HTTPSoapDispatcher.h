@@ -8,17 +8,26 @@
 #include "host/HTTPSoapPascalInvoker.h"
 #include "host/WebModule.h"
 
+namespace port {
+class IEnv;
+}
+
 namespace host {
 
 class THTTPSoapDispatcher : public TComponent, public IWebDispatch {
  public:
-  using TComponent::TComponent;
+  // pEnv: the request's environment, which keeps the attachments of a
+  // multipart call; it must outlive the component.
+  THTTPSoapDispatcher(std::string pName, port::IEnv& pEnv) : TComponent(std::move(pName)), vEnv(pEnv) {}
 
   TWebDispatch vWebDispatch;
   THTTPSoapPascalInvoker* Dispatcher = nullptr;  // borrowed, a sibling member
 
   [[nodiscard]] const TWebDispatch& WebDispatch() const override { return vWebDispatch; }
   [[nodiscard]] bool FDispatchRequest(TComponent* pSender, TWebRequest& pRequest, TWebResponse& pResponse) override;
+
+ private:
+  port::IEnv& vEnv;
 };
 
 }  // namespace host

@@ -5,7 +5,7 @@ namespace host {
 TWebModule1::TWebModule1(port::IEnv& pEnv)
     : TWebModule("WebModule1"),
       DefaultHandler(FAddAction("DefaultHandler")),
-      HTTPSoapDispatcher1("HTTPSoapDispatcher1"),
+      HTTPSoapDispatcher1("HTTPSoapDispatcher1", pEnv),
       HTTPSoapPascalInvoker1("HTTPSoapPascalInvoker1"),
       WSDLHTMLPublish1("WSDLHTMLPublish1", pEnv) {
   DefaultHandler.Default = true;

@@ -37,10 +37,7 @@ char FReadDecimalSeparator() noexcept {
 
 }  // namespace
 
-char FDecimalSeparator() {
-  static const char vSeparator = FReadDecimalSeparator();
-  return vSeparator;
-}
+char FLocaleDecimalSeparator() { return FReadDecimalSeparator(); }
 
 std::string FFileNameWithoutExtension(const std::string& pPath) {
   const auto vStart = FNameStart(pPath);

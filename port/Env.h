@@ -63,6 +63,18 @@ class IEnv {
   // file cannot be opened or locked right now.
   [[nodiscard]] virtual std::unique_ptr<IAppendFile> FOpenAppendLocked(const std::string& pPath) = 0;
 
+  // A new directory only this user can enter (mode 0700) under the
+  // temporary directory (TMPDIR, else /tmp), named pPrefix and a unique
+  // suffix; "" when it cannot be made.
+  [[nodiscard]] virtual std::string FMakePrivateDirectory(const std::string& pPrefix) = 0;
+  // A new file of this user only in pDirectory, named pPrefix and a unique
+  // suffix, holding pContent; "" when it cannot be made or written whole
+  // (nothing is left behind then).
+  [[nodiscard]] virtual std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
+                                                  std::string_view pContent) = 0;
+  // Removes a file or an empty directory; nothing when it is not there.
+  virtual void PRemove(const std::string& pPath) = 0;
+
   [[nodiscard]] virtual TDateTime FNow() = 0;
   virtual void PSleepMs(int pMilliseconds) = 0;
   // Uniform integer in [pLow, pHigh].
@@ -79,6 +91,13 @@ class IEnv {
   // lines and the database detach that follow the answer.
   virtual void PHoldTermination() = 0;
 
+  // The decimal separator of the host's number settings: the locale the
+  // environment names (LC_ALL, LC_NUMERIC, LANG), read through
+  // std::locale("") without touching the global locale; '.' when none or
+  // an unknown one is named. Numbers read from the database as text follow
+  // it; amounts in the documents always get their comma.
+  [[nodiscard]] virtual char FDecimalSeparator() { return '.'; }
+
   // True when standard input is a listening socket: a FastCGI process
   // manager started the process (lighttpd's bin-path, spawn-fcgi, mod_fcgid,
   // a systemd socket unit). A CGI's standard input is a pipe or a file.
@@ -88,10 +107,9 @@ class IEnv {
 // The real operating system. Never null, never freed.
 IEnv& FDefaultEnv();
 
-// The decimal separator of the locale the environment names (LC_ALL,
-// LC_NUMERIC, LANG), read once through std::locale("") without touching the
-// global locale; '.' when none or an unknown one is named.
-[[nodiscard]] char FDecimalSeparator();
+// The decimal separator of the locale the process's environment names, read
+// through std::locale("") (the real IEnv's FDecimalSeparator).
+[[nodiscard]] char FLocaleDecimalSeparator();
 
 // File name of a path without directory and extension ("/x/velmora.cgi" ->
 // "velmora"); directory of a path with its trailing "/".

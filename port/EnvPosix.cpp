@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <random>
@@ -164,6 +165,28 @@ class TEnvPosix final : public IEnv {
     return std::make_unique<TPosixAppendFile>(vFd);
   }
 
+  std::string FMakePrivateDirectory(const std::string& pPrefix) override {
+    const char* vTmp = std::getenv("TMPDIR");
+    std::string vTemplate = std::string(vTmp != nullptr && *vTmp != '\0' ? vTmp : "/tmp") + "/" + pPrefix + "XXXXXX";
+    return ::mkdtemp(vTemplate.data()) == nullptr ? std::string() : vTemplate;
+  }
+
+  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
+                            std::string_view pContent) override {
+    std::string vPath = pDirectory + "/" + pPrefix + "XXXXXX";
+    const int vFd = ::mkstemp(vPath.data());
+    if (vFd < 0) return {};
+    const bool vOk = FWriteAll(vFd, pContent);
+    ::close(vFd);
+    if (vOk) return vPath;
+    ::unlink(vPath.c_str());
+    return {};
+  }
+
+  void PRemove(const std::string& pPath) override {
+    if (::unlink(pPath.c_str()) != 0 && errno == EISDIR) (void)::rmdir(pPath.c_str());
+  }
+
   TDateTime FNow() override {
     timespec vNow {};
     ::clock_gettime(CLOCK_REALTIME, &vNow);
@@ -197,6 +220,12 @@ class TEnvPosix final : public IEnv {
 
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return port::FSymbolize(pFrames); }
 
+  char FDecimalSeparator() override {
+    // The environment of a process does not change: read once.
+    std::call_once(vSeparatorOnce, [this] { vSeparator = FLocaleDecimalSeparator(); });
+    return vSeparator;
+  }
+
   bool FStdinIsListeningSocket() override {
     int vListening = 0;
     socklen_t vLength = sizeof vListening;
@@ -223,6 +252,8 @@ class TEnvPosix final : public IEnv {
     return vGenerator;
   }
 
+  std::once_flag vSeparatorOnce;
+  char vSeparator = '.';
   std::mutex vGeneratorLock;
   std::minstd_rand vGenerator;
   bool vSeeded = false;

@@ -159,4 +159,26 @@ std::vector<std::string> TMemEnv::FSymbolize(const std::vector<void*>& pFrames) 
   return vLines;
 }
 
+std::string TMemEnv::FMakePrivateDirectory(const std::string& pPrefix) {
+  std::lock_guard vGuard(vLock);
+  if (vDirectoriesFail) return {};
+  const std::string vPath = "/tmp/" + pPrefix + std::to_string(++vUnique);
+  vDirectories.insert(vPath);
+  return vPath;
+}
+
+std::string TMemEnv::FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
+                                   std::string_view pContent) {
+  std::lock_guard vGuard(vLock);
+  if (vWritesFail || vDirectories.count(pDirectory) == 0) return {};
+  const std::string vPath = pDirectory + "/" + pPrefix + std::to_string(++vUnique);
+  vFiles[vPath] = std::string(pContent);
+  return vPath;
+}
+
+void TMemEnv::PRemove(const std::string& pPath) {
+  std::lock_guard vGuard(vLock);
+  if (vFiles.erase(pPath) == 0) vDirectories.erase(pPath);
+}
+
 }  // namespace port

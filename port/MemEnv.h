@@ -39,6 +39,8 @@ class TMemEnv final : public IEnv {
   // FSymbolize names the frames with the real symbol tools; off, it gives
   // each address alone (cheap: a fuzz target meets many exception entries).
   bool vSymbolize = true;
+  // What FDecimalSeparator answers: the host's number settings.
+  char vDecimalSeparator = '.';
 
   // The next pCount calls of FOpenAppendLocked fail.
   void PFailNextOpens(int pCount);
@@ -61,11 +63,16 @@ class TMemEnv final : public IEnv {
   std::optional<std::string> FReadFile(const std::string& pPath) override;
   bool FForceDirectories(const std::string& pPath) override;
   std::unique_ptr<IAppendFile> FOpenAppendLocked(const std::string& pPath) override;
+  std::string FMakePrivateDirectory(const std::string& pPrefix) override;
+  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
+                            std::string_view pContent) override;
+  void PRemove(const std::string& pPath) override;
   TDateTime FNow() override;
   void PSleepMs(int pMilliseconds) override;
   int FRandomRange(int pLow, int pHigh) override;
   std::uint32_t FThreadId() override;
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override;
+  char FDecimalSeparator() override { return vDecimalSeparator; }
   void PHoldTermination() override;
 
  private:
@@ -79,6 +86,7 @@ class TMemEnv final : public IEnv {
   int vOpenFailures = 0;
   bool vWritesFail = false;
   bool vDirectoriesFail = false;
+  int vUnique = 0;
 };
 
 }  // namespace port

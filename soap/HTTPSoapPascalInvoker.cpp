@@ -56,7 +56,8 @@ TInvokeResult FInvoke(const TIntfEntry& pEntry, std::string_view pContentType, s
     std::optional<TMimeRequest> vMime;
     std::string_view vEnvelope = pContent;
     if (pMultipart) {
-      vMime.emplace();
+      if (pContext.vEnv == nullptr) throw EInvokerError("Multipart request without an environment for its attachments");
+      vMime.emplace(*pContext.vEnv);
       PReadMultipart(pContentType, pContent, *vMime);
       vEnvelope = vMime->vEnvelope;
     }

@@ -28,6 +28,10 @@
 #include <utility>
 #include <vector>
 
+namespace port {
+class IEnv;
+}
+
 namespace soap {
 
 inline constexpr const char* cSoapEnvelopeNs = "http://schemas.xmlsoap.org/soap/envelope/";
@@ -128,7 +132,8 @@ class TRemClassRegistry {
 // What a call knows of the HTTP request it came with. The SOAP endpoint
 // builds one per request and lends it to the instance for its one call.
 struct TSoapCallContext {
-  std::string vBaseUrl;  // "http://host[:port]/script" of the request
+  std::string vBaseUrl;          // "http://host[:port]/script" of the request
+  port::IEnv* vEnv = nullptr;    // the request's environment (the attachments' files); none: no attachments
 };
 
 class IInvokable {

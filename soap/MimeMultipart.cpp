@@ -1,13 +1,11 @@
 #include "soap/MimeMultipart.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "port/Env.h"
 #include "port/Text.h"
 #include "soap/SoapException.h"
 
@@ -26,36 +24,21 @@ std::size_t FNextLine(std::string_view pText, std::size_t pPos) {
 
 }  // namespace
 
-TAttachmentStore::TAttachmentStore() {
-  const char* vTmp = std::getenv("TMPDIR");
-  std::string vTemplate = std::string(vTmp != nullptr && *vTmp != '\0' ? vTmp : "/tmp") + "/velmora-mime-XXXXXX";
-  if (mkdtemp(vTemplate.data()) == nullptr)
-    throw ESOAPDomConvertError("Cannot create a directory for the attachments of the request");
-  vDirectory = vTemplate;
+TAttachmentStore::TAttachmentStore(port::IEnv& pEnv) : vEnv(pEnv) {
+  vDirectory = vEnv.FMakePrivateDirectory("velmora-mime-");
+  if (vDirectory.empty()) throw ESOAPDomConvertError("Cannot create a directory for the attachments of the request");
 }
 
 TAttachmentStore::~TAttachmentStore() {
-  for (const auto& vFile : vFiles) ::unlink(vFile.c_str());
-  ::rmdir(vDirectory.c_str());
+  for (const auto& vFile : vFiles) vEnv.PRemove(vFile);
+  vEnv.PRemove(vDirectory);
 }
 
 std::string TAttachmentStore::FAdd(std::string_view pContent) {
-  std::string vTemplate = vDirectory + "/part-XXXXXX";
-  const int vFd = mkstemp(vTemplate.data());
-  if (vFd < 0) throw ESOAPDomConvertError("Cannot store an attachment of the request");
-  vFiles.push_back(vTemplate);
-  bool vOk = true;
-  for (std::size_t vDone = 0; vOk && vDone < pContent.size();) {
-    const ssize_t n = ::write(vFd, pContent.data() + vDone, pContent.size() - vDone);
-    if (n > 0) {
-      vDone += static_cast<std::size_t>(n);
-    } else if (n < 0 && errno != EINTR) {
-      vOk = false;
-    }
-  }
-  ::close(vFd);
-  if (!vOk) throw ESOAPDomConvertError("Cannot store an attachment of the request");
-  return vTemplate;
+  std::string vPath = vEnv.FWriteNewFile(vDirectory, "part-", pContent);
+  if (vPath.empty()) throw ESOAPDomConvertError("Cannot store an attachment of the request");
+  vFiles.push_back(vPath);
+  return vPath;
 }
 
 std::string FMimeBoundary(std::string_view pContentType) {

@@ -9,11 +9,17 @@
 #include <string_view>
 #include <vector>
 
+namespace port {
+class IEnv;
+}
+
 namespace soap {
 
 class TAttachmentStore {
  public:
-  TAttachmentStore();  // makes the private directory; throws ESOAPDomConvertError
+  // Makes the private directory through pEnv (which must outlive the
+  // store); throws ESOAPDomConvertError.
+  explicit TAttachmentStore(port::IEnv& pEnv);
   ~TAttachmentStore();
   TAttachmentStore(const TAttachmentStore&) = delete;
   TAttachmentStore& operator=(const TAttachmentStore&) = delete;
@@ -24,11 +30,13 @@ class TAttachmentStore {
   [[nodiscard]] const std::vector<std::string>& FFiles() const noexcept { return vFiles; }
 
  private:
+  port::IEnv& vEnv;
   std::string vDirectory;
   std::vector<std::string> vFiles;
 };
 
 struct TMimeRequest {
+  explicit TMimeRequest(port::IEnv& pEnv) : vAttachments(pEnv) {}
   std::string vEnvelope;
   TAttachmentStore vAttachments;
 };

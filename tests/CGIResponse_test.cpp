@@ -36,6 +36,11 @@ class TWriteRecorder : public port::IEnv {
   int FRandomRange(int a, int b) override { return vMem.FRandomRange(a, b); }
   std::uint32_t FThreadId() override { return vMem.FThreadId(); }
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vMem.FSymbolize(pFrames); }
+  std::string FMakePrivateDirectory(const std::string& pPrefix) override { return vMem.FMakePrivateDirectory(pPrefix); }
+  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix, std::string_view pContent) override {
+    return vMem.FWriteNewFile(pDirectory, pPrefix, pContent);
+  }
+  void PRemove(const std::string& pPath) override { vMem.PRemove(pPath); }
   void PHoldTermination() override { vMem.PHoldTermination(); }
 
   [[nodiscard]] std::string FAll() const {

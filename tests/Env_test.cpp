@@ -89,11 +89,11 @@ TEST(Env, DecimalSeparatorFollowsTheNamedLocale) {
       for (const char* vName : {"LC_ALL", "LC_NUMERIC", "LANG"}) ::unsetenv(vName);
       ::setenv("LOCPATH", vLocales.FPath().c_str(), 1);
       if (vCase.vVariable != nullptr) ::setenv(vCase.vVariable, vCase.vValue, 1);
-      const char vFirst = port::FDecimalSeparator();
+      const char vFirst = port::FDefaultEnv().FDecimalSeparator();
       // Read once: changing the environment later changes nothing, and the
       // global locale is left as it was.
       ::setenv("LC_ALL", "C", 1);
-      if (port::FDecimalSeparator() != vFirst) return 2;
+      if (port::FDefaultEnv().FDecimalSeparator() != vFirst) return 2;
       if (std::locale().name() != "C") return 3;
       return vFirst == vCase.vExpected ? 0 : 1;
     });

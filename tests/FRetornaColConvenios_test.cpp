@@ -10,7 +10,6 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
-using opstest::FHost;
 using opstest::FModuloLinha;
 
 const std::string cCondPag =
@@ -65,9 +64,13 @@ class FRetornaColConveniosTest : public opstest::TOpsTest {
   static void SetUpTestSuite() { sDatabase = opstest::FStoreDatabase(cLinhas); }
   static void TearDownTestSuite() { sDatabase.reset(); }
   static inline std::unique_ptr<testsupport::TTempDatabase> sDatabase;
+
+  // Each case's expectations follow the host's decimal separator (FHost).
+  void PEveryKindOfEntry();
+  void PConditionTableWithoutOptionalColumns();
 };
 
-TEST_F(FRetornaColConveniosTest, EveryKindOfEntry) {
+void FRetornaColConveniosTest::PEveryKindOfEntry() {
   const std::string cCond005 = FCondPag(
       "005", "3x sem juros", {"30", "60", "90"}, {FHost("33.33"), FHost("33.33"), FHost("33.34")},
       "<AumentoPreco1>" + FHost("1.5") + "</AumentoPreco1><GeraLancCh>N</GeraLancCh><VencerNoDia>10</VencerNoDia>"
@@ -131,12 +134,18 @@ TEST_F(FRetornaColConveniosTest, EveryKindOfEntry) {
   EXPECT_EQ(FLinhas(), vLinhas);
 }
 
+TEST_F(FRetornaColConveniosTest, EveryKindOfEntry) { PEveryKindOfEntry(); }
+
 // The percentages follow the host's decimal separator, "valor" and
 // "PercDesc" get their comma either way, and a text such as the cash
 // account "1.01.001" is left alone.
 TEST_F(FRetornaColConveniosTest, SameDocumentUnderABrazilianLocale) {
-  opstest::PRodaSobLocaleBrasileiro(
-      "FRetornaColConveniosTest.EveryKindOfEntry:FRetornaColConveniosTest.ConditionTableWithoutOptionalColumns");
+  for (const char vSeparador : {',', '.'}) {
+    SCOPED_TRACE(std::string("decimal separator ") + vSeparador);
+    vEnv.vDecimalSeparator = vSeparador;
+    PEveryKindOfEntry();
+    PConditionTableWithoutOptionalColumns();
+  }
 }
 
 TEST_F(FRetornaColConveniosTest, NoEntriesGiveEmpty) {
@@ -175,7 +184,7 @@ TEST_F(FRetornaColConveniosTest, FailuresAreLoggedAfterTheQueriesAreReleased) {
   }
 }
 
-TEST_F(FRetornaColConveniosTest, ConditionTableWithoutOptionalColumns) {
+void FRetornaColConveniosTest::PConditionTableWithoutOptionalColumns() {
   testsupport::TTempDatabase vAntiga(opstest::FSchema() +
                                      "ALTER TABLE CONDPAG DROP VENCERNODIA, DROP CARENCIA, DROP NUMPARCELAS;\n"
                                      "COMMIT;\n"
@@ -197,5 +206,7 @@ TEST_F(FRetornaColConveniosTest, ConditionTableWithoutOptionalColumns) {
   EXPECT_EQ(FModulo(vAntiga.FPath()).FRetornaColConvenios(&vChave), vEsperado);
   EXPECT_TRUE(FErros().empty());
 }
+
+TEST_F(FRetornaColConveniosTest, ConditionTableWithoutOptionalColumns) { PConditionTableWithoutOptionalColumns(); }
 
 }  // namespace

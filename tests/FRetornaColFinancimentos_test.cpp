@@ -14,7 +14,6 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
-using opstest::FHost;
 using opstest::FModuloLinha;
 
 std::string FFinanciamento(const std::string& pPedido, int pSequencia, const std::string& pFinanceira,
@@ -84,9 +83,13 @@ class FRetornaColFinancimentosTest : public opstest::TOpsTest {
     const data::TChavePedido vChave = FChave("001", pPedido);
     return FModulo(sDatabase->FPath()).FRetornaColFinancimentos(&vChave);
   }
+
+  // Each case's expectations follow the host's decimal separator (FHost).
+  void PFinancingWithItsCompanyPlansAndChosenPlan();
+  void PMissingFinanceCompany();
 };
 
-TEST_F(FRetornaColFinancimentosTest, FinancingWithItsCompanyPlansAndChosenPlan) {
+void FRetornaColFinancimentosTest::PFinancingWithItsCompanyPlansAndChosenPlan() {
   const std::string vEsperado =
       cDeclaracao +
       "<financimentos><financimento><CodFinanceira>0001</CodFinanceira><Descricao>Financeira Um</Descricao>"
@@ -126,7 +129,9 @@ TEST_F(FRetornaColFinancimentosTest, FinancingWithItsCompanyPlansAndChosenPlan) 
                        }));
 }
 
-TEST_F(FRetornaColFinancimentosTest, MissingFinanceCompany) {
+TEST_F(FRetornaColFinancimentosTest, FinancingWithItsCompanyPlansAndChosenPlan) { PFinancingWithItsCompanyPlansAndChosenPlan(); }
+
+void FRetornaColFinancimentosTest::PMissingFinanceCompany() {
   EXPECT_EQ(FDocumento("5"),
             cDeclaracao +
                 "<financimentos><financimento><CodFinanceira></CodFinanceira><Descricao></Descricao>"
@@ -139,12 +144,17 @@ TEST_F(FRetornaColFinancimentosTest, MissingFinanceCompany) {
                 FHost("105.23") + "</Mensalidade></financimento></financimentos>");
 }
 
+TEST_F(FRetornaColFinancimentosTest, MissingFinanceCompany) { PMissingFinanceCompany(); }
+
 // Numbers read as text follow the host's decimal separator, while the fixed
 // "0.00" of RetencaoValor and IndiceInversao keeps its point.
 TEST_F(FRetornaColFinancimentosTest, SameDocumentUnderABrazilianLocale) {
-  opstest::PRodaSobLocaleBrasileiro(
-      "FRetornaColFinancimentosTest.FinancingWithItsCompanyPlansAndChosenPlan:"
-      "FRetornaColFinancimentosTest.MissingFinanceCompany");
+  for (const char vSeparador : {',', '.'}) {
+    SCOPED_TRACE(std::string("decimal separator ") + vSeparador);
+    vEnv.vDecimalSeparator = vSeparador;
+    PFinancingWithItsCompanyPlansAndChosenPlan();
+    PMissingFinanceCompany();
+  }
 }
 
 TEST_F(FRetornaColFinancimentosTest, DocumentCodeSuffixes) {

@@ -50,11 +50,14 @@ class FRetornaPedidoCabecalhoTest : public opstest::TOpsTest {
   std::string FPedido(const data::TChavePedido& pChave) {
     return FModulo(sDatabase->FPath()).FRetornaPedidoCabecalho(&pChave);
   }
+
+  // Each case's expectations follow the host's decimal separator (FHost).
+  void PCompleteOrderWithZeroFilledCode();
 };
 
 const std::string cDeclaracao = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
 
-TEST_F(FRetornaPedidoCabecalhoTest, CompleteOrderWithZeroFilledCode) {
+void FRetornaPedidoCabecalhoTest::PCompleteOrderWithZeroFilledCode() {
   const std::string vEsperado =
       cDeclaracao +
       "<Pedido><CodEmpresa>001</CodEmpresa><CodPedido>00000123</CodPedido><TipoPedido>P</TipoPedido>"
@@ -84,10 +87,16 @@ TEST_F(FRetornaPedidoCabecalhoTest, CompleteOrderWithZeroFilledCode) {
   }
 }
 
+TEST_F(FRetornaPedidoCabecalhoTest, CompleteOrderWithZeroFilledCode) { PCompleteOrderWithZeroFilledCode(); }
+
 // Where the host writes a decimal comma, amounts are still "#0.000" with
 // one comma and no grouping, and dates keep "/".
 TEST_F(FRetornaPedidoCabecalhoTest, SameDocumentUnderABrazilianLocale) {
-  opstest::PRodaSobLocaleBrasileiro("FRetornaPedidoCabecalhoTest.CompleteOrderWithZeroFilledCode");
+  for (const char vSeparador : {',', '.'}) {
+    SCOPED_TRACE(std::string("decimal separator ") + vSeparador);
+    vEnv.vDecimalSeparator = vSeparador;
+    PCompleteOrderWithZeroFilledCode();
+  }
 }
 
 TEST_F(FRetornaPedidoCabecalhoTest, OddRows) {

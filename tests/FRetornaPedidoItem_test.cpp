@@ -15,7 +15,6 @@ namespace {
 
 using opstest::FAjudante;
 using opstest::FChave;
-using opstest::FHost;
 using opstest::FModuloLinha;
 
 // The same order 10 in every company; only the ParamEcf switches differ.
@@ -95,11 +94,14 @@ class FRetornaPedidoItemTest : public opstest::TOpsTest {
   std::string FItens(const data::TChavePedido& pChave) {
     return FModulo(sDatabase->FPath()).FRetornaPedidoItem(&pChave);
   }
+
+  // Each case's expectations follow the host's decimal separator (FHost).
+  void PStockPerGradeOnlyWhenBothSwitchesAreExactlyS();
 };
 
 const std::string cDeclaracao = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
 
-TEST_F(FRetornaPedidoItemTest, StockPerGradeOnlyWhenBothSwitchesAreExactlyS) {
+void FRetornaPedidoItemTest::PStockPerGradeOnlyWhenBothSwitchesAreExactlyS() {
   const char* const cPorGrade = "001";
   for (const char* vEmpresa : {"001", "002", "003", "004", "005", "006"}) {
     const bool vGrade = std::string(vEmpresa) == cPorGrade;
@@ -109,9 +111,15 @@ TEST_F(FRetornaPedidoItemTest, StockPerGradeOnlyWhenBothSwitchesAreExactlyS) {
   }
 }
 
+TEST_F(FRetornaPedidoItemTest, StockPerGradeOnlyWhenBothSwitchesAreExactlyS) { PStockPerGradeOnlyWhenBothSwitchesAreExactlyS(); }
+
 // "Estoque" follows the host's decimal separator; the amounts keep their comma.
 TEST_F(FRetornaPedidoItemTest, SameDocumentUnderABrazilianLocale) {
-  opstest::PRodaSobLocaleBrasileiro("FRetornaPedidoItemTest.StockPerGradeOnlyWhenBothSwitchesAreExactlyS");
+  for (const char vSeparador : {',', '.'}) {
+    SCOPED_TRACE(std::string("decimal separator ") + vSeparador);
+    vEnv.vDecimalSeparator = vSeparador;
+    PStockPerGradeOnlyWhenBothSwitchesAreExactlyS();
+  }
 }
 
 TEST_F(FRetornaPedidoItemTest, TraceLinesCountTheItemsInSequence) {

@@ -59,9 +59,9 @@ std::unique_ptr<testsupport::TTempDatabase> FbHandlesTest::vDatabase;
 TEST_F(FbHandlesTest, EveryColumnTypeAsTheClientDeliversIt) {
   EXPECT_EQ(vAttachment.FDialect(), 3);
   EXPECT_EQ(FRowText("select B, F, DP, SM, BI, N, C, VC, D, TM, TS, BL, BN from T where ID = 1"),
-            (std::vector<std::string>{"1", "0" + std::string(1, port::FDecimalSeparator()) + "5",
-                                      "-1" + std::string(1, port::FDecimalSeparator()) + "25", "-7",
-                                      "9007199254740993", "-12" + std::string(1, port::FDecimalSeparator()) + "3456",
+            (std::vector<std::string>{"1", "0" + std::string(1, '.') + "5",
+                                      "-1" + std::string(1, '.') + "25", "-7",
+                                      "9007199254740993", "-12" + std::string(1, '.') + "3456",
                                       "ab  ", "xyz", "05/03/2024", "14:07:31", "05/03/2024 23:59:59", "short text",
                                       ""}));
   // NULLs of every kind, and a false BOOLEAN.

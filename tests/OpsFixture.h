@@ -88,6 +88,13 @@ class TOpsTest : public ::testing::Test {
     return vErros;
   }
 
+  // A number as the data-access layer reads it as text: the decimal
+  // separator of the host's number settings (vEnv.vDecimalSeparator).
+  [[nodiscard]] std::string FHost(std::string pNumero) const {
+    std::replace(pNumero.begin(), pNumero.end(), '.', vEnv.vDecimalSeparator);
+    return pNumero;
+  }
+
   port::TMemEnv vEnv;
   tracelog::TProcessLog vLog{vEnv};
   std::unique_ptr<data::TFireBird> vModulo;
@@ -115,35 +122,6 @@ class TOpsTest : public ::testing::Test {
 
   std::size_t vInicio = 0;
 };
-
-// A number as the data-access layer reads it as text: the decimal separator
-// of the locale the process was started with.
-inline std::string FHost(std::string pNumero) {
-  std::replace(pNumero.begin(), pNumero.end(), '.', port::FDecimalSeparator());
-  return pNumero;
-}
-
-// Runs the test cases pFiltro (a --gtest_filter) of this very test program
-// again in a child process started under a Brazilian locale, whose decimal
-// separator is a comma; the expectations that use FHost follow it there.
-// Skips the calling test when localedef cannot build pt_BR here.
-inline void PRodaSobLocaleBrasileiro(const std::string& pFiltro) {
-  testsupport::TTempDir vLocales;
-  const std::string vLocale = vLocales.FPath() + "/pt_BR.UTF-8";
-  if (std::system(("localedef -i pt_BR -f UTF-8 '" + vLocale + "' >/dev/null 2>&1").c_str()) != 0)
-    GTEST_SKIP() << "localedef cannot build pt_BR here";
-  const std::string vSaida = vLocales.FPath() + "/saida.txt";
-  const std::string vComando = "env -u LANG -u LC_NUMERIC LOCPATH='" + vLocales.FPath() +
-                               "' LC_ALL=pt_BR.UTF-8 '" + std::filesystem::read_symlink("/proc/self/exe").string() +
-                               "' --gtest_filter='" + pFiltro + "' >'" + vSaida + "' 2>&1";
-  const int vStatus = std::system(vComando.c_str());
-  std::ifstream vIn(vSaida, std::ios::binary);
-  std::ostringstream vTexto;
-  vTexto << vIn.rdbuf();
-  EXPECT_TRUE(WIFEXITED(vStatus) && WEXITSTATUS(vStatus) == 0) << vTexto.str();
-  // A filter that matched nothing would pass without checking anything.
-  EXPECT_EQ(vTexto.str().find("Running 0 tests"), std::string::npos) << vTexto.str();
-}
 
 // A query helper's own trace line, written without a sender.
 inline std::string FAjudante(const std::string& pNome) { return "[*] Entrando no procedimento: " + pNome; }

@@ -9,6 +9,7 @@
 
 #include "data/SQLQuery.h"
 #include "data/SimpleDataSet.h"
+#include "port/MemEnv.h"
 #include "support/FirebirdFixture.h"
 
 namespace {
@@ -34,10 +35,10 @@ INSERT INTO V (ID) VALUES (2);
 INSERT INTO V (ID, D, DP) VALUES (3, '2024-03-05 14:07:31', 1.0E20);
 )";
 
-std::string FDecimal(const std::string& pText) {
+std::string FDecimal(const std::string& pText, char pSeparator) {
   std::string vResult = pText;
   for (char& c : vResult)
-    if (c == '.') c = port::FDecimalSeparator();
+    if (c == '.') c = pSeparator;
   return vResult;
 }
 
@@ -46,7 +47,10 @@ class SQLDataSetTest : public ::testing::Test {
   static void SetUpTestSuite() { vDatabase = std::make_unique<testsupport::TTempDatabase>(cSchema); }
   static void TearDownTestSuite() { vDatabase.reset(); }
 
-  void SetUp() override { vConnection.PSetParam("Database", vDatabase->FPath()); }
+  void SetUp() override {
+    vConnection.PSetParam("Database", vDatabase->FPath());
+    vConnection.PSetHost(vHost);
+  }
 
   std::unique_ptr<TSQLQuery> FQuery(const std::string& pSQL) {
     auto vQuery = std::make_unique<TSQLQuery>();
@@ -56,6 +60,7 @@ class SQLDataSetTest : public ::testing::Test {
   }
 
   static std::unique_ptr<testsupport::TTempDatabase> vDatabase;
+  port::TMemEnv vHost;  // the host's number settings
   TSQLConnection vConnection;
 };
 
@@ -104,19 +109,30 @@ TEST_F(SQLDataSetTest, DoubleQuotedConstantsAreStrings) {
   EXPECT_TRUE(q->Eof());
 }
 
+// Numbers follow the host's decimal separator (a point, or the comma of a
+// Brazilian host); dates keep their "/".
 TEST_F(SQLDataSetTest, TextFormsOfEachColumnType) {
+  for (const char vSeparator : {'.', ','}) {
+    SCOPED_TRACE(std::string("separator ") + vSeparator);
+    vHost.vDecimalSeparator = vSeparator;
+    auto q = FQuery("select * from V where ID = :PID");
+    q->PSetParam("PID", "1");
+    q->Open();
+    struct {
+      const char* vColumn;
+      std::string vText;
+    } const cCases[] = {
+        {"N", FDecimal("1234.5", vSeparator)}, {"N3", FDecimal("-12.345", vSeparator)},
+        {"DP", FDecimal("0.1", vSeparator)},   {"I", "-42"},
+        {"S", "7"},                            {"C", "ab    "},
+        {"VC", "Caf\xE9"},                     {"D", "05/03/2024"},
+    };
+    for (const auto& c : cCases) EXPECT_EQ(q->FieldByName(c.vColumn).AsString(), c.vText) << c.vColumn;
+  }
+  vHost.vDecimalSeparator = '.';
   auto q = FQuery("select * from V where ID = :PID");
   q->PSetParam("PID", "1");
   q->Open();
-  struct {
-    const char* vColumn;
-    std::string vText;
-  } const cCases[] = {
-      {"N", FDecimal("1234.5")}, {"N3", FDecimal("-12.345")}, {"DP", FDecimal("0.1")},
-      {"I", "-42"},              {"S", "7"},                  {"C", "ab    "},
-      {"VC", "Caf\xE9"},         {"D", "05/03/2024"},
-  };
-  for (const auto& c : cCases) EXPECT_EQ(q->FieldByName(c.vColumn).AsString(), c.vText) << c.vColumn;
   EXPECT_DOUBLE_EQ(q->FieldByName("N").AsFloat(), 1234.5);
   EXPECT_DOUBLE_EQ(q->FieldByName("N3").AsFloat(), -12.345);
   EXPECT_EQ(q->FieldByName("S").AsInteger(), 7);
@@ -260,7 +276,7 @@ TEST(SQLDataSetDialect3, ScaledIntegersAndPlainDates) {
   q.SQL.Add("select N, B, D, TM from T");
   q.Open();
   EXPECT_EQ(vConnection.FDialect(), 3);
-  EXPECT_EQ(q.FieldByName("N").AsString(), FDecimal("-0.05"));
+  EXPECT_EQ(q.FieldByName("N").AsString(), FDecimal("-0.05", vConnection.FDecimalSeparator()));
   EXPECT_DOUBLE_EQ(q.FieldByName("N").AsFloat(), -0.05);
   EXPECT_EQ(q.FieldByName("B").AsString(), "-9223372036854775808");
   EXPECT_THROW((void)q.FieldByName("B").AsInteger(), EDatabaseError);

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "port/Env.h"
+#include "port/MemEnv.h"
 #include "support/ServiceRegistries.h"
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -86,7 +88,7 @@ class SoapHttpHandler : public ::testing::Test {
 
   static soap::TSoapHttpAnswer FPost(const std::string& pContent, const std::string& pAction,
                                      const std::string& pPath = "/soap", const std::string& pType = "text/xml") {
-    return soap::FHandleSoapRequest(pPath, pType, pContent, pAction);
+    return soap::FHandleSoapRequest(pPath, pType, pContent, pAction, {"", &port::FDefaultEnv()});
   }
 
   TFixedModule vModule;
@@ -378,6 +380,27 @@ TEST_F(SoapMultipart, ASuccessfulCallAnswersInPlainXmlAndLeavesNoFiles) {
                        cMultipartType);
   EXPECT_EQ(b.vContentType, "text/xml");
   EXPECT_EQ(FFaultString(b.vBody), "Falha & <erro> na consulta");
+}
+
+// The attachments' private directory and files come from the request's
+// environment: made there for the call, gone with it; a directory the
+// environment cannot make is a fault of the call.
+TEST_F(SoapMultipart, AttachmentsLiveInTheRequestsEnvironment) {
+  port::TMemEnv vEnv;
+  const std::string vContent = FMultipart(FEnvelope(FKeyCall("FRetornaPedidoItem")));
+  const auto a = soap::FHandleSoapRequest("/soap/IVelmora", cMultipartType, vContent, "", {"", &vEnv});
+  EXPECT_EQ(a.vStatusCode, 200);
+  EXPECT_EQ(vModule.vLastOperation, "Item");
+  EXPECT_FALSE(vEnv.FIsDirectory("/tmp/velmora-mime-1")) << "removed after the call";
+  EXPECT_EQ(vEnv.FFile("/tmp/velmora-mime-1/part-2"), "");
+  EXPECT_TRUE(FTmpEmpty()) << "nothing in the real temporary directory";
+
+  vEnv.PSetDirectoriesFail(true);
+  const auto b = soap::FHandleSoapRequest("/soap/IVelmora", cMultipartType, vContent, "", {"", &vEnv});
+  EXPECT_EQ(b.vContentVersion, "MIME-Version: 1.0") << "a multipart fault, as for any reading failure";
+  EXPECT_NE(b.vBody.find("<faultstring>Cannot create a directory for the attachments of the request</faultstring>"),
+            std::string::npos)
+      << b.vBody;
 }
 
 TEST_F(SoapMultipart, AReadingFailureAnswersWithAMultipartFault) {
