@@ -5,7 +5,7 @@
 // anything the client sends. It always answers handled.
 #pragma once
 
-#include "host/HTTPSoapPascalInvoker.h"
+#include "host/HTTPSoapPascalInvokerComponent.h"
 #include "host/WebModule.h"
 
 namespace port {

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "host/HTTPSoapDispatcher.h"
-#include "host/HTTPSoapPascalInvoker.h"
+#include "host/HTTPSoapPascalInvokerComponent.h"
 #include "host/WSDLHTMLPublish.h"
 #include "host/WebModule.h"
 

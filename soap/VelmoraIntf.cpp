@@ -1,7 +1,7 @@
 #include "soap/VelmoraIntf.h"
 
 #include "soap/VelmoraImpl.h"
-#include "soap/uClassChavePedido.h"
+#include "soap/uClassChavePedidoSoap.h"
 
 namespace soap {
 

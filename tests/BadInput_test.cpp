@@ -25,9 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr double kMaxCpuSeconds = 1.0;
-constexpr double kMaxWallSeconds = 5.0;
-constexpr const char* kDoctypeFault = "Invalid SOAP request: a document type declaration is not allowed";
+constexpr double cMaxCpuSeconds = 1.0;
+constexpr double cMaxWallSeconds = 5.0;
+constexpr const char* cDoctypeFault = "Invalid SOAP request: a document type declaration is not allowed";
 
 std::string FEnvelope(std::string_view pOperation, std::string_view pParameters = {}) {
   return e2e::FSoapCall(pOperation, pParameters);
@@ -191,8 +191,8 @@ class BadInput : public ::testing::Test {
 
     EXPECT_EQ(r.vExitCode, 0) << r.vStderr;
     EXPECT_FALSE(r.vTimedOut);
-    EXPECT_LE(vCpu, kMaxCpuSeconds);
-    EXPECT_LE(vWall, kMaxWallSeconds);
+    EXPECT_LE(vCpu, cMaxCpuSeconds);
+    EXPECT_LE(vWall, cMaxWallSeconds);
     const TAnswer a = FSplit(r.vStdout);
     EXPECT_EQ(a.vStatus, c.vStatus) << a.vHeader;
     EXPECT_NE(a.vBody.find(c.vExpected), std::string::npos) << a.vBody.substr(0, 2000);
@@ -215,8 +215,8 @@ std::string BadInput::vDatabase;
 
 std::string FFault(std::string_view pMessage) { return "<faultstring>" + std::string(pMessage) + "</faultstring>"; }
 
-const char* const kOk = "200 OK";
-const char* const kTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
+const char* const cOk = "200 OK";
+const char* const cTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
 
 TEST_F(BadInput, HostileXmlIsRefusedBeforeItCosts) {
   const std::string vLaughs =
@@ -230,51 +230,51 @@ TEST_F(BadInput, HostileXmlIsRefusedBeforeItCosts) {
       "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
       "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
       "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">]>";
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "external entity naming a local file",
        .vContent = FWithPrologue("<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>", "<p>&e;</p>"),
-       .vStatus = kOk, .vExpected = FFault(kDoctypeFault), .vForbidden = "root:"},
+       .vStatus = cOk, .vExpected = FFault(cDoctypeFault), .vForbidden = "root:"},
       {.vName = "parameter entity",
        .vContent = FWithPrologue("<!DOCTYPE x [<!ENTITY % p SYSTEM \"file:///etc/passwd\"> %p;]>"),
-       .vStatus = kOk, .vExpected = FFault(kDoctypeFault), .vForbidden = "root:"},
+       .vStatus = cOk, .vExpected = FFault(cDoctypeFault), .vForbidden = "root:"},
       {.vName = "external DTD",
        .vContent = FWithPrologue("<!DOCTYPE SOAP-ENV:Envelope SYSTEM \"http://127.0.0.1:9/x.dtd\">"),
-       .vStatus = kOk, .vExpected = FFault(kDoctypeFault)},
+       .vStatus = cOk, .vExpected = FFault(cDoctypeFault)},
       {.vName = "billion laughs", .vContent = FWithPrologue(vLaughs, "<p>&lol9;</p>"),
-       .vStatus = kOk, .vExpected = FFault(kDoctypeFault), .vForbidden = "lollol"},
+       .vStatus = cOk, .vExpected = FFault(cDoctypeFault), .vForbidden = "lollol"},
       {.vName = "100,000 nested elements", .vContent = FEnvelope("FVerificaAtividade", FNested(100000)),
-       .vStatus = kOk, .vExpected = "Excessive depth in document"},
+       .vStatus = cOk, .vExpected = "Excessive depth in document"},
       {.vName = "50,000 attributes", .vContent = FEnvelope("FRetornaPedido", FManyAttributes(50000)),
-       .vStatus = kOk, .vExpected = FFault("Invalid SOAP request: too many attributes on one element")},
+       .vStatus = cOk, .vExpected = FFault("Invalid SOAP request: too many attributes on one element")},
       {.vName = "25,000 sibling elements with ids, near the size limit",
-       .vContent = FEnvelope("FRetornaPedido", FSiblings(25000)), .vStatus = kOk,
+       .vContent = FEnvelope("FRetornaPedido", FSiblings(25000)), .vStatus = cOk,
        .vExpected = "<return xsi:type=\"xsd:string\""},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 TEST_F(BadInput, BrokenAndForeignEncodings) {
   const std::string vVerifica = FEnvelope("FVerificaAtividade");
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "invalid UTF-8", .vContent = FEnvelope("FRetornaPedido", FKey("0\xC3\x28\xFF", "1")),
-       .vStatus = kOk, .vExpected = "Input is not proper UTF-8"},
+       .vStatus = cOk, .vExpected = "Input is not proper UTF-8"},
       // libxml2 decodes UTF-7 through iconv: a faithful UTF-7 text is a request like any other.
       {.vName = "UTF-7 declaration",
        .vContent = FReplace(vVerifica, "encoding=\"UTF-8\"", "encoding=\"UTF-7\""),
-       .vStatus = kOk, .vExpected = kTrue},
+       .vStatus = cOk, .vExpected = cTrue},
       {.vName = "UTF-16 declaration over UTF-8 bytes",
        .vContent = FReplace(vVerifica, "encoding=\"UTF-8\"", "encoding=\"UTF-16\""),
-       .vStatus = kOk, .vExpected = "<faultcode>SOAP-ENV:Server</faultcode>"},
+       .vStatus = cOk, .vExpected = "<faultcode>SOAP-ENV:Server</faultcode>"},
       {.vName = "UTF-16 with its byte-order mark",
        .vContent = FUtf16Le(FReplace(vVerifica, "encoding=\"UTF-8\"", "encoding=\"UTF-16\"")),
-       .vStatus = kOk, .vExpected = kTrue},
+       .vStatus = cOk, .vExpected = cTrue},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 TEST_F(BadInput, LyingContentLengths) {
   const std::string vVerifica = FEnvelope("FVerificaAtividade");
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "99999999999", .vContent = vVerifica, .vContentLength = "99999999999",
        .vStatus = "500 Request content of 99999999999 bytes refused: the limit is 1048576 bytes",
        .vExpected = "Internal Server Error 500"},
@@ -283,46 +283,46 @@ TEST_F(BadInput, LyingContentLengths) {
        .vStatus = "500 Request content of " + std::to_string(vVerifica.size() + (2 << 20)) +
                   " bytes refused: the limit is 1048576 bytes",
        .vExpected = "Internal Server Error 500"},
-      {.vName = "-1", .vContent = vVerifica, .vContentLength = "-1", .vStatus = kOk,
+      {.vName = "-1", .vContent = vVerifica, .vContentLength = "-1", .vStatus = cOk,
        .vExpected = FFault("Document is empty&#13;\nLine: 1&#13;\n")},
-      {.vName = "abc", .vContent = vVerifica, .vContentLength = "abc", .vStatus = kOk,
+      {.vName = "abc", .vContent = vVerifica, .vContentLength = "abc", .vStatus = cOk,
        .vExpected = FFault("Document is empty&#13;\nLine: 1&#13;\n")},
-      {.vName = "10 with 3 bytes sent", .vContent = "<a/", .vContentLength = "10", .vStatus = kOk,
+      {.vName = "10 with 3 bytes sent", .vContent = "<a/", .vContentLength = "10", .vStatus = cOk,
        .vExpected = "<faultcode>SOAP-ENV:Server</faultcode>"},
       // The server's own CONTENT_LENGTH decides, never the client's header.
       {.vName = "CONTENT_LENGTH smaller than HTTP_CONTENT_LENGTH", .vContent = vVerifica + "<garbage/>",
        .vContentLength = std::to_string(vVerifica.size()),
-       .vExtra = {{"HTTP_CONTENT_LENGTH", std::to_string(vVerifica.size() + 10)}}, .vStatus = kOk,
-       .vExpected = kTrue},
+       .vExtra = {{"HTTP_CONTENT_LENGTH", std::to_string(vVerifica.size() + 10)}}, .vStatus = cOk,
+       .vExpected = cTrue},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 TEST_F(BadInput, MalformedMultipart) {
   const std::string vVerifica = FEnvelope("FVerificaAtividade");
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "no boundary", .vContentType = "multipart/related; type=\"text/xml\"",
-       .vContent = FMultipart("b", vVerifica, 1), .vStatus = kOk,
+       .vContent = FMultipart("b", vVerifica, 1), .vStatus = cOk,
        .vExpected = FFault("Multipart request without boundary")},
       {.vName = "1,000 parts", .vContentType = "multipart/related; boundary=b",
-       .vContent = FMultipart("b", vVerifica, 1000), .vStatus = kOk,
+       .vContent = FMultipart("b", vVerifica, 1000), .vStatus = cOk,
        .vExpected = FFault("Multipart request holds too many parts")},
       {.vName = "Content-ID naming a path", .vContentType = "multipart/related; boundary=b",
        .vContent = FMultipart("b", vVerifica, 3, "Content-ID: <../../x>\r\nContent-Location: ../../y"),
-       .vStatus = kOk, .vExpected = kTrue},
+       .vStatus = cOk, .vExpected = cTrue},
       // The boundary is a parameter of the content type: text inside another
       // parameter's quoted value never names it.
       {.vName = "boundary= inside a quoted type",
        .vContentType = "multipart/related; type=\"text/xml; boundary=nope\"; boundary=b",
-       .vContent = FMultipart("b", vVerifica, 1), .vStatus = kOk, .vExpected = kTrue},
+       .vContent = FMultipart("b", vVerifica, 1), .vStatus = cOk, .vExpected = cTrue},
       {.vName = "escaped quote inside a quoted start",
        .vContentType = "multipart/related; start=\"<a\\\"; boundary=nope>\"; BOUNDARY=\"b;c\"",
-       .vContent = FMultipart("b;c", vVerifica, 1), .vStatus = kOk, .vExpected = kTrue},
+       .vContent = FMultipart("b;c", vVerifica, 1), .vStatus = cOk, .vExpected = cTrue},
       {.vName = "boundary only inside quotes", .vContentType = "multipart/related; type=\"a; boundary=b\"",
-       .vContent = FMultipart("b", vVerifica, 1), .vStatus = kOk,
+       .vContent = FMultipart("b", vVerifica, 1), .vStatus = cOk,
        .vExpected = FFault("Multipart request without boundary")},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 TEST_F(BadInput, ReferenceGames) {
@@ -330,59 +330,59 @@ TEST_F(BadInput, ReferenceGames) {
   const auto FWithTargets = [](std::string_view pKey, std::string_view pTargets) {
     return FReplace(FEnvelope("FRetornaPedido", pKey), "</SOAP-ENV:Body>", std::string(pTargets) + "</SOAP-ENV:Body>");
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "href loop",
        .vContent = FWithTargets("<pChavePedido href=\"#a\"/>", "<k id=\"a\" href=\"#b\"/><k id=\"b\" href=\"#a\"/>"),
-       .vStatus = kOk, .vExpected = vEmpty},
+       .vStatus = cOk, .vExpected = vEmpty},
       {.vName = "self-reference", .vContent = FEnvelope("FRetornaPedido", "<pChavePedido id=\"s\" href=\"#s\"/>"),
-       .vStatus = kOk, .vExpected = vEmpty},
+       .vStatus = cOk, .vExpected = vEmpty},
       {.vName = "property referring to its own key",
        .vContent = FWithTargets("<pChavePedido href=\"#k\"/>", "<k id=\"k\"><CodEmpresa href=\"#k\"/></k>"),
-       .vStatus = kOk, .vExpected = vEmpty},
+       .vStatus = cOk, .vExpected = vEmpty},
       {.vName = "duplicate ids",
        .vContent = FWithTargets("<pChavePedido href=\"#d\"/>",
                                 "<k id=\"d\"><CodEmpresa>001</CodEmpresa></k><k id=\"d\"><CodEmpresa>9</CodEmpresa></k>"),
-       .vStatus = kOk, .vExpected = vEmpty},
+       .vStatus = cOk, .vExpected = vEmpty},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 // Against the demo database: an unusable key finds nothing and is no error.
 TEST_F(BadInput, OversizedAndInjectedKeys) {
   if (vDatabase.empty()) GTEST_SKIP() << "scripts/demo-db.sh is missing";
   const std::string vEmpty = "<return xsi:type=\"xsd:string\"";
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "5,000-character key value",
-       .vContent = FEnvelope("FRetornaPedido", FKey("001", std::string(5000, '1'))), .vStatus = kOk,
+       .vContent = FEnvelope("FRetornaPedido", FKey("001", std::string(5000, '1'))), .vStatus = cOk,
        .vExpected = vEmpty, .vForbidden = "faultstring"},
       {.vName = "' OR 1=1-- in the company",
-       .vContent = FEnvelope("FRetornaPedido", FKey("001' OR 1=1--", "00000101")), .vStatus = kOk,
+       .vContent = FEnvelope("FRetornaPedido", FKey("001' OR 1=1--", "00000101")), .vStatus = cOk,
        .vExpected = vEmpty, .vForbidden = "faultstring"},
       {.vName = "double quotes in the order",
-       .vContent = FEnvelope("FRetornaColConvenios", FKey("001", "\" OR \"\"=\"")), .vStatus = kOk,
+       .vContent = FEnvelope("FRetornaColConvenios", FKey("001", "\" OR \"\"=\"")), .vStatus = cOk,
        .vExpected = vEmpty, .vForbidden = "faultstring"},
       {.vName = "quote in the type",
        .vContent = FEnvelope("FRetornaColFinancimentos", FKey("001", "00000101", "P' OR 'a'='a")),
-       .vStatus = kOk, .vExpected = vEmpty, .vForbidden = "faultstring"},
+       .vStatus = cOk, .vExpected = vEmpty, .vForbidden = "faultstring"},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 TEST_F(BadInput, ScriptAndMarkupInRequestTextAreEscaped) {
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {.vName = "service page path", .vMethod = "GET", .vPath = "/<script>alert(1)</script>", .vContentType = "",
-       .vStatus = kOk, .vExpected = "</html>", .vForbidden = "<script>"},
+       .vStatus = cOk, .vExpected = "</html>", .vForbidden = "<script>"},
       {.vName = "publisher path", .vMethod = "GET", .vPath = "/wsdl/<script>alert(1)<script>", .vContentType = "",
-       .vStatus = kOk, .vExpected = "Interface &lt;script&gt;alert(1)&lt;script&gt; not found", .vForbidden = "<script>"},
+       .vStatus = cOk, .vExpected = "Interface &lt;script&gt;alert(1)&lt;script&gt; not found", .vForbidden = "<script>"},
       {.vName = "query", .vMethod = "GET", .vPath = "/wsdl", .vQuery = "intf=<script>alert(1)</script>&x=%3Cscript%3E",
-       .vContentType = "", .vStatus = kOk, .vExpected = "</html>", .vForbidden = "<script>"},
+       .vContentType = "", .vStatus = cOk, .vExpected = "</html>", .vForbidden = "<script>"},
       {.vName = "SOAP path", .vPath = "/soap/<script>", .vContent = "<x/>", .vStatus = "500 Internal Server Error",
        .vExpected = "&lt;script>", .vForbidden = "<script>"},
       // "]]>" cannot stand in XML text: the fixed fault must still parse.
       {.vName = "SOAP action holding ]]>", .vContent = "<x/>", .vExtra = {{"HTTP_SOAPACTION", "a]]>b"}},
        .vStatus = "500 Internal Server Error", .vExpected = "soap action 'a]]&gt;b'"},
   };
-  for (const TCase& c : kCases) PRun(c);
+  for (const TCase& c : cCases) PRun(c);
 }
 
 }  // namespace

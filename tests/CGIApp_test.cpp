@@ -76,11 +76,11 @@ TEST(CGIApp, ErrorOutsideDispatchGetsTheFixedAnswer) {
   EXPECT_EQ(FRun(&FThrowingFactory, {{"SERVER_PROTOCOL", "HTTP/1.1"}}),
             FServerError("module <broken>  X-Injected: 1", vBody));
 
-  const std::pair<host::TWebModuleClass, std::string> kCases[] = {
+  const std::pair<host::TWebModuleClass, std::string> cCases[] = {
       {&FNullFactory, "No automatically activated data modules"},
       {nullptr, "No data modules registered"},
   };
-  for (const auto& [vClass, vMessage] : kCases) {
+  for (const auto& [vClass, vMessage] : cCases) {
     EXPECT_EQ(FRun(vClass, {}),
               FServerError(vMessage, "<html><title>Internal Server Error 500</title>\r\n<h1>Internal Server Error "
                                      "500</h1><hr>\r\nException: EWebApplicationError<br>\r\nMessage: " +

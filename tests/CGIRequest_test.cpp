@@ -34,7 +34,7 @@ TEST(CGIRequest, LookupRule) {
   const TGet vProxy = [](const host::TCGIRequest& r) {
     return r.FGetFieldByName("Proxy") + "|" + r.FGetFieldByName("HTTP_PROXY") + "|" + r.FGetFieldByName("http_proxy");
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {"the variable itself", {{"PATH_INFO", "/soap"}}, vPathInfo, "/soap"},
       {"names ignore case", {{"path_Info", "/x"}}, vPathInfo, "/x"},
       {"exact case wins", {{"path_info", "/lower"}, {"PATH_INFO", "/exact"}}, vPathInfo, "/exact"},
@@ -47,7 +47,7 @@ TEST(CGIRequest, LookupRule) {
       {"HTTP_PROXY is never read", {{"HTTP_PROXY", "http://evil"}, {"PROXY", ""}}, vProxy, "||"},
       {"missing everywhere", {}, vPathInfo, ""},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     port::TMemEnv vEnv;
     auto vRequest = FRequest(vEnv, c.vVars);
     EXPECT_EQ(c.vGet(*vRequest), c.vExpected) << c.vWhat;
@@ -89,23 +89,23 @@ TEST(CGIRequest, EveryFieldFromItsVariable) {
 }
 
 TEST(CGIRequest, IntegerFields) {
-  const std::pair<const char*, std::int64_t> kCases[] = {
+  const std::pair<const char*, std::int64_t> cCases[] = {
       {"", -1},   {"abc", -1},  {"12", 12},     {"12x", -1}, {" 12", -1},
       {"+7", 7},  {"-3", -3},   {"+-3", -1},    {"0", 0},    {"99999999999999999999", -1},
   };
-  for (const auto& [vText, vExpected] : kCases) EXPECT_EQ(host::FIntegerField(vText), vExpected) << vText;
+  for (const auto& [vText, vExpected] : cCases) EXPECT_EQ(host::FIntegerField(vText), vExpected) << vText;
 
   port::TMemEnv vEnv;
   EXPECT_EQ(FRequest(vEnv, {{"SERVER_PORT", "99999999999"}})->ServerPort(), -1);
 }
 
 TEST(CGIRequest, MethodTypes) {
-  const std::pair<const char*, host::TMethodType> kCases[] = {
+  const std::pair<const char*, host::TMethodType> cCases[] = {
       {"GET", host::TMethodType::mtGet},   {"post", host::TMethodType::mtPost}, {"Put", host::TMethodType::mtPut},
       {"HEAD", host::TMethodType::mtHead}, {"DELETE", host::TMethodType::mtAny}, {"", host::TMethodType::mtAny},
       {"GETX", host::TMethodType::mtAny},
   };
-  for (const auto& [vText, vExpected] : kCases) EXPECT_EQ(host::FMethodTypeOf(vText), vExpected) << vText;
+  for (const auto& [vText, vExpected] : cCases) EXPECT_EQ(host::FMethodTypeOf(vText), vExpected) << vText;
 }
 
 TEST(CGIRequest, ContentTakesWhatTheServerDeclared) {
@@ -115,7 +115,7 @@ TEST(CGIRequest, ContentTakesWhatTheServerDeclared) {
     std::string vContent;
     std::string vLeftOnStdin;
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {{}, "unread", "", "unread"},
       {{{"CONTENT_LENGTH", "0"}}, "unread", "", "unread"},
       {{{"CONTENT_LENGTH", "abc"}}, "unread", "", "unread"},
@@ -125,7 +125,7 @@ TEST(CGIRequest, ContentTakesWhatTheServerDeclared) {
       // A client header cannot make the process read past the server's length.
       {{{"HTTP_CONTENT_LENGTH", "10"}, {"CONTENT_LENGTH", "3"}}, "abcdefghij", "abc", "defghij"},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     port::TMemEnv vEnv;
     auto vRequest = FRequest(vEnv, c.vVars, c.vStdin);
     EXPECT_EQ(vRequest->Content(), c.vContent) << c.vStdin;

@@ -70,12 +70,12 @@ TEST(CGIResponse, InitialValuesAndStatusPhrases) {
   EXPECT_EQ(r.ContentLength(), 0);
   EXPECT_FALSE(r.Sent());
 
-  const std::pair<int, const char*> kPhrases[] = {
+  const std::pair<int, const char*> cPhrases[] = {
       {100, "Continue"},       {204, "No Content"},   {302, "Moved Temporarily"},          {403, "Forbidden"},
       {406, "None Acceptable"}, {412, "Unless True"}, {500, "Internal Server Error"},      {504, "Gateway Timeout"},
       {299, ""},               {505, ""},
   };
-  for (const auto& [vCode, vPhrase] : kPhrases) {
+  for (const auto& [vCode, vPhrase] : cPhrases) {
     r.SetStatusCode(vCode);
     EXPECT_EQ(r.ReasonString(), vPhrase) << vCode;
   }
@@ -108,7 +108,7 @@ TEST(CGIResponse, SentBytes) {
     std::string vContent;
     std::vector<std::string> vWrites;
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {"page", true, 200, "text/html", "<html>x</html>",
        {"Status: 200 OK\r\nContent-Type: text/html\r\nContent-Length: 14\r\nContent:\r\n\r\n", "<html>x</html>"}},
       {"empty content", true, 200, "text/html", "", {"Status: 200 OK\r\nContent-Type: text/html\r\nContent:\r\n\r\n"}},
@@ -119,7 +119,7 @@ TEST(CGIResponse, SentBytes) {
       {"code without phrase", true, 299, "", "x",
        {"Status: 200 OK\r\nContent-Length: 1\r\nContent:\r\n\r\n", "x"}},
   };
-  for (const TCase& t : kCases) {
+  for (const TCase& t : cCases) {
     TCycle c(t.vProtocol);
     c.vResponse->SetStatusCode(t.vStatus);
     c.vResponse->SetContentType(t.vContentType);

@@ -33,11 +33,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr const char* kTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
-constexpr const char* kFalse = "<return xsi:type=\"xsd:boolean\">false</return>";
-constexpr const char* kFault = "<faultcode>SOAP-ENV:Server</faultcode>";
+constexpr const char* cTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
+constexpr const char* cFalse = "<return xsi:type=\"xsd:boolean\">false</return>";
+constexpr const char* cFault = "<faultcode>SOAP-ENV:Server</faultcode>";
 // An empty string result, whichever way the serialiser closes it.
-constexpr const char* kEmptyString = "<return xsi:type=\"xsd:string\"";
+constexpr const char* cEmptyString = "<return xsi:type=\"xsd:string\"";
 
 struct TAnswer {
   std::string vHeader;
@@ -95,18 +95,18 @@ void PExpectUnreachable(const e2e::TServiceDir& pDir, double pBound) {
     const char* vOperation;
     const char* vExpected;
   };
-  const TCase kCases[] = {
-      {"FVerificaAtividade", kTrue},      {"FRetornaPedido", kEmptyString},
-      {"FRetornaPedidoItem", kFault},     {"FAtualizaStatusPedido", kFault},
-      {"FRetornaColConvenios", kEmptyString}, {"FRetornaColFinancimentos", kEmptyString},
+  const TCase cCases[] = {
+      {"FVerificaAtividade", cTrue},      {"FRetornaPedido", cEmptyString},
+      {"FRetornaPedidoItem", cFault},     {"FAtualizaStatusPedido", cFault},
+      {"FRetornaColConvenios", cEmptyString}, {"FRetornaColFinancimentos", cEmptyString},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     SCOPED_TRACE(c.vOperation);
     const TAnswer a = FCall(pDir, c.vOperation);
     EXPECT_NE(a.vBody.find(c.vExpected), std::string::npos) << a.vBody;
-    if (std::string_view(c.vExpected) == kEmptyString) {
+    if (std::string_view(c.vExpected) == cEmptyString) {
       EXPECT_EQ(a.vBody.find("Pedido&gt;"), std::string::npos) << "no document: " << a.vBody;
-      EXPECT_EQ(a.vBody.find(kFault), std::string::npos) << a.vBody;
+      EXPECT_EQ(a.vBody.find(cFault), std::string::npos) << a.vBody;
     }
     EXPECT_LE(a.vSeconds, pBound);
   }
@@ -151,9 +151,9 @@ TEST_F(Faults, FirebirdServerFrozenBeforeTheRequest) {
   const TAnswer vPedido = FCall(vDir, "FRetornaPedido");
   const TAnswer vItem = FCall(vDir, "FRetornaPedidoItem");
   kill(vServer.FPid(), SIGCONT);
-  EXPECT_NE(vPedido.vBody.find(kEmptyString), std::string::npos) << vPedido.vBody;
+  EXPECT_NE(vPedido.vBody.find(cEmptyString), std::string::npos) << vPedido.vBody;
   EXPECT_EQ(vPedido.vBody.find("Pedido&gt;"), std::string::npos) << vPedido.vBody;
-  EXPECT_NE(vItem.vBody.find(kFault), std::string::npos) << vItem.vBody;
+  EXPECT_NE(vItem.vBody.find(cFault), std::string::npos) << vItem.vBody;
   EXPECT_LE(vPedido.vSeconds, 8.0);
   EXPECT_LE(vItem.vSeconds, 8.0);
 }
@@ -177,7 +177,7 @@ TEST_F(Faults, FirebirdServerFrozenInTheMiddleOfAStatement) {
     vAnswer = vCall.get();
     kill(vServer.FPid(), SIGCONT);
   }
-  EXPECT_NE(vAnswer.vBody.find(kFalse), std::string::npos) << vAnswer.vBody;
+  EXPECT_NE(vAnswer.vBody.find(cFalse), std::string::npos) << vAnswer.vBody;
   EXPECT_LE(vAnswer.vSeconds, 15.0);
 }
 
@@ -188,16 +188,16 @@ TEST_F(Faults, OrderRowLockedByAnotherTransaction) {
   {
     e2e::TRowLock vLock(vDatabase, "00000104");
     const TAnswer vLocked = FCall(vDir, "FAtualizaStatusPedido", "00000104");
-    EXPECT_NE(vLocked.vBody.find(kFalse), std::string::npos) << vLocked.vBody;
+    EXPECT_NE(vLocked.vBody.find(cFalse), std::string::npos) << vLocked.vBody;
     EXPECT_GE(vLocked.vSeconds, 4.0) << "it waited for the lock";
     EXPECT_LE(vLocked.vSeconds, 8.0);
     // Other orders are not held up by the lock.
     const TAnswer vOther = FCall(vDir, "FAtualizaStatusPedido", "00000101");
-    EXPECT_NE(vOther.vBody.find(kTrue), std::string::npos) << vOther.vBody;
+    EXPECT_NE(vOther.vBody.find(cTrue), std::string::npos) << vOther.vBody;
     EXPECT_LE(vOther.vSeconds, 3.0);
   }
   const TAnswer vFreed = FCall(vDir, "FAtualizaStatusPedido", "00000104");
-  EXPECT_NE(vFreed.vBody.find(kTrue), std::string::npos) << vFreed.vBody;
+  EXPECT_NE(vFreed.vBody.find(cTrue), std::string::npos) << vFreed.vBody;
 }
 
 // "log" beside the executable is a file: no line can be written, and the
@@ -217,7 +217,7 @@ TEST_F(Faults, LogDirectoryNotWritable) {
     // Lines that cannot be written are dropped at once, not after pauses.
     EXPECT_LE(vGot.vSeconds, vExpected.vSeconds + 1.0);
   }
-  EXPECT_NE(FCall(vBroken, "FAtualizaStatusPedido").vBody.find(kTrue), std::string::npos);
+  EXPECT_NE(FCall(vBroken, "FAtualizaStatusPedido").vBody.find(cTrue), std::string::npos);
   std::stringstream vLogFile;
   vLogFile << std::ifstream(vBroken.FPath() + "/log").rdbuf();
   EXPECT_EQ(vLogFile.str(), "not a directory");

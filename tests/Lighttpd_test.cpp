@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr const char* kLivenessAction = "\"urn:VelmoraIntf-IVelmora#FVerificaAtividade\"";
-constexpr const char* kTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
+constexpr const char* cLivenessAction = "\"urn:VelmoraIntf-IVelmora#FVerificaAtividade\"";
+constexpr const char* cTrue = "<return xsi:type=\"xsd:boolean\">true</return>";
 
 class Lighttpd : public ::testing::Test {
  protected:
@@ -32,7 +32,7 @@ class Lighttpd : public ::testing::Test {
   }
 
   static e2e::THttpResult FLiveness() {
-    return e2e::FHttpPost(sServer->FBaseUrl() + "/soap/IVelmora", "text/xml; charset=utf-8", kLivenessAction,
+    return e2e::FHttpPost(sServer->FBaseUrl() + "/soap/IVelmora", "text/xml; charset=utf-8", cLivenessAction,
                           e2e::FSoapCall("FVerificaAtividade"));
   }
 
@@ -51,7 +51,7 @@ TEST_F(Lighttpd, ServicePageAndLiveness) {
   e2e::THttpResult vSoap = FLiveness();
   EXPECT_EQ(vSoap.vStatus, 200) << vSoap.vBody << sServer->FErrorLog();
   EXPECT_EQ(vSoap.FHeader("Content-Type").rfind("text/xml", 0), 0u) << vSoap.vHeaders;
-  EXPECT_NE(vSoap.vBody.find(kTrue), std::string::npos) << vSoap.vBody;
+  EXPECT_NE(vSoap.vBody.find(cTrue), std::string::npos) << vSoap.vBody;
 }
 
 TEST_F(Lighttpd, OrdersFromTheDemoDatabaseInParallel) {
@@ -84,7 +84,7 @@ TEST_F(Lighttpd, ParallelRequests) {
   for (auto& vRun : vRuns) {
     auto [vSoap, vListing] = vRun.get();
     EXPECT_EQ(vSoap.vStatus, 200) << vSoap.vError;
-    EXPECT_NE(vSoap.vBody.find(kTrue), std::string::npos) << vSoap.vBody;
+    EXPECT_NE(vSoap.vBody.find(cTrue), std::string::npos) << vSoap.vBody;
     EXPECT_EQ(vListing.vStatus, 200) << vListing.vError;
     EXPECT_NE(vListing.vBody.find("WebService Listing"), std::string::npos);
   }
@@ -101,7 +101,7 @@ TEST_F(Lighttpd, OnlyTheExecutableIsServed) {
 
 TEST_F(Lighttpd, BodiesAboveTheLimitAreRefused) {
   const std::string vBig(1024 * 1024 + 1024, 'x');
-  e2e::THttpResult r = e2e::FHttpPost(sServer->FBaseUrl() + "/soap/IVelmora", "text/xml", kLivenessAction, vBig);
+  e2e::THttpResult r = e2e::FHttpPost(sServer->FBaseUrl() + "/soap/IVelmora", "text/xml", cLivenessAction, vBig);
   EXPECT_EQ(r.vStatus, 413) << r.vHeaders;
 }
 

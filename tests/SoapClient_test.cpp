@@ -11,11 +11,11 @@
 namespace {
 
 std::string FBase64Decode(const std::string& pText) {
-  static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const std::string cAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string vOut;
   int vBits = 0, vCount = 0;
   for (char c : pText) {
-    const auto vPos = kAlphabet.find(c);
+    const auto vPos = cAlphabet.find(c);
     if (vPos == std::string::npos) continue;
     vBits = (vBits << 6) | static_cast<int>(vPos);
     vCount += 6;

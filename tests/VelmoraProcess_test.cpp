@@ -39,39 +39,39 @@ std::pair<std::string, std::string> FSplit(const std::string& pOut) {
 }
 
 TEST_F(VelmoraProcess, DispatchByPathAndMethod) {
-  enum TWho { kServicePage, kListing, kSoap };
+  enum TWho { cServicePage, cListing, cSoap };
   struct TCase {
     const char* vMethod;
     const char* vPath;
     TWho vWho;
   };
-  const TCase kCases[] = {
-      {"GET", "/", kServicePage},           {"GET", "", kServicePage},
-      {"GET", "/anything", kServicePage},   {"POST", "/SOAP/IVelmora", kSoap},
-      {"POST", "/soap", kSoap},             {"GET", "/soap", kServicePage},
-      {"HEAD", "/soap/IVelmora", kServicePage}, {"PUT", "/soap/IVelmora", kServicePage},
-      {"GET", "/wsdl", kListing},           {"POST", "/wsdl", kListing},
-      {"HEAD", "/wsdl", kListing},          {"PUT", "/wsdl", kListing},
+  const TCase cCases[] = {
+      {"GET", "/", cServicePage},           {"GET", "", cServicePage},
+      {"GET", "/anything", cServicePage},   {"POST", "/SOAP/IVelmora", cSoap},
+      {"POST", "/soap", cSoap},             {"GET", "/soap", cServicePage},
+      {"HEAD", "/soap/IVelmora", cServicePage}, {"PUT", "/soap/IVelmora", cServicePage},
+      {"GET", "/wsdl", cListing},           {"POST", "/wsdl", cListing},
+      {"HEAD", "/wsdl", cListing},          {"PUT", "/wsdl", cListing},
   };
   const std::string vEnvelope =
       "<?xml version=\"1.0\"?><SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
       "<SOAP-ENV:Body><NS1:FVerificaAtividade xmlns:NS1=\"urn:VelmoraIntf-IVelmora\"/></SOAP-ENV:Body>"
       "</SOAP-ENV:Envelope>";
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     const std::string vWhat = std::string(c.vMethod) + " '" + c.vPath + "'";
     testsupport::TInProcessAnswer r = FRun(c.vMethod, c.vPath, std::string(c.vMethod) == "POST" ? vEnvelope : "");
     EXPECT_EQ(r.vExitCode, 0) << vWhat << r.vStderr;
     auto [vHeader, vBody] = FSplit(r.vStdout);
     switch (c.vWho) {
-      case kServicePage:
+      case cServicePage:
         EXPECT_NE(vHeader.find("Content-Type: text/html\r\n"), std::string::npos) << vWhat;
         EXPECT_NE(vBody.find("Service Info Page"), std::string::npos) << vWhat << vBody;
         break;
-      case kListing:
+      case cListing:
         EXPECT_NE(vHeader.find("Content-Type: text/html\r\n"), std::string::npos) << vWhat;
         EXPECT_NE(vBody.find("WebService Listing"), std::string::npos) << vWhat << vBody;
         break;
-      case kSoap:
+      case cSoap:
         EXPECT_NE(vHeader.find("Content-Type: text/xml"), std::string::npos) << vWhat << vHeader;
         EXPECT_EQ(vBody.find("Service Info Page"), std::string::npos) << vWhat;
         break;

@@ -14,7 +14,7 @@ namespace {
 
 // --- the expected bytes, written out from the page templates -------------
 
-const std::string kStyle =
+const std::string cStyle =
     "body       {font-family: Verdana, Arial, Helvetica, sans-serif; font-size: 9pt; margin-left: 0px; margin-top: "
     "0px; margin-right: 0px; }\r\n"
     "h1         {color: #333333; font-size: 18pt; font-style: normal; font-weight: bold; }\r\n"
@@ -53,18 +53,18 @@ std::string FBanner(const std::string& pPage) {
          pPage + "</td></tr></table>";
 }
 
-const std::string kInfoHead =
+const std::string cInfoHead =
     "<html><head><META name=\"serviceInspection\" content=\"inspection.wsil\"><title>velmora</title></head>"
     "<style type=\"text/css\"><!--\r\n" +
-    kStyle + "--></style>\r\n<body>" + FBanner("Service Info Page");
+    cStyle + "--></style>\r\n<body>" + FBanner("Service Info Page");
 
-const std::string kRowOpen = "<tr><td width=\"1%\" class=\"Info\">&nbsp;</td><td width=\"99%\" class=\"Info\">\r\n";
-const std::string kRowClose = "</td></tr>\r\n<tr><td>&nbsp;</td><td>&nbsp;</td></tr>\r\n";
-const char* const kVelmoraOps[] = {"FVerificaAtividade",   "FRetornaPedido",       "FRetornaPedidoItem",
+const std::string cRowOpen = "<tr><td width=\"1%\" class=\"Info\">&nbsp;</td><td width=\"99%\" class=\"Info\">\r\n";
+const std::string cRowClose = "</td></tr>\r\n<tr><td>&nbsp;</td><td>&nbsp;</td></tr>\r\n";
+const char* const cVelmoraOps[] = {"FVerificaAtividade",   "FRetornaPedido",       "FRetornaPedidoItem",
                                    "FAtualizaStatusPedido", "FRetornaColConvenios", "FRetornaColFinancimentos"};
-const char* const kPublishOps[] = {"GetPortTypeList", "GetWSDLForPortType", "GetTypeSystemsList",
+const char* const cPublishOps[] = {"GetPortTypeList", "GetWSDLForPortType", "GetTypeSystemsList",
                                    "GetXSDForTypeSystem"};
-const std::string kPublishDoc = "Lists all the PortTypes published by this Service";
+const std::string cPublishDoc = "Lists all the PortTypes published by this Service";
 
 std::string FListedEntry(const std::string& pBase, const std::string& pName, const std::string& pDoc,
                          const std::vector<const char*>& pOps) {
@@ -81,17 +81,17 @@ std::string FListedEntry(const std::string& pBase, const std::string& pName, con
 
 // The port types section with nothing selected.
 std::string FFullList(const std::string& pBase) {
-  return "<br><table width=\"100%\" border=0 cellpadding=1 cellspacing=0>\r\n" + kRowOpen + "velmora - PortTypes:" +
-         kRowClose +
-         FListedEntry(pBase, "IVelmora", "", {std::begin(kVelmoraOps), std::end(kVelmoraOps)}) +
-         FListedEntry(pBase, "IWSDLPublish", kPublishDoc, {std::begin(kPublishOps), std::end(kPublishOps)}) +
-         kRowOpen + "WSIL:" +
+  return "<br><table width=\"100%\" border=0 cellpadding=1 cellspacing=0>\r\n" + cRowOpen + "velmora - PortTypes:" +
+         cRowClose +
+         FListedEntry(pBase, "IVelmora", "", {std::begin(cVelmoraOps), std::end(cVelmoraOps)}) +
+         FListedEntry(pBase, "IWSDLPublish", cPublishDoc, {std::begin(cPublishOps), std::end(cPublishOps)}) +
+         cRowOpen + "WSIL:" +
          "&nbsp;&nbsp;<span class=\"Tip\">Link to WS-Inspection document of Services <a href=\"" + pBase +
-         "/inspection.wsil\">here</a></span>" + kRowClose + "</table>";
+         "/inspection.wsil\">here</a></span>" + cRowClose + "</table>";
 }
 
 std::string FInfoPage(const std::string& pSection, const std::string& pTypes = "") {
-  return kInfoHead + pSection + pTypes + "</body></html>";
+  return cInfoHead + pSection + pTypes + "</body></html>";
 }
 
 std::string FOperationRow(const std::string& pResult, const std::string& pName, const std::string& pParams) {
@@ -100,22 +100,22 @@ std::string FOperationRow(const std::string& pResult, const std::string& pName, 
          "<span class=\"MethName\">)</span></td></tr>\r\n";
 }
 
-const std::string kKeyParam =
+const std::string cKeyParam =
     "<span class=\"MethName\"></span><span class=\"ParmName\">TChavePedido</span>"
     "<span class=\"MethName\">&nbsp;pChavePedido</span>";
 
 std::string FVelmoraSelected(const std::string& pBase) {
-  return "<br><table width=\"100%\" border=0 cellpadding=1 cellspacing=0>\r\n" + kRowOpen + "<a href=\"" + pBase +
-         "\">velmora</a>&nbsp;&gt;&nbsp;<span class=\"Off\">IVelmora</span>" + kRowClose +
+  return "<br><table width=\"100%\" border=0 cellpadding=1 cellspacing=0>\r\n" + cRowOpen + "<a href=\"" + pBase +
+         "\">velmora</a>&nbsp;&gt;&nbsp;<span class=\"Off\">IVelmora</span>" + cRowClose +
          "<tr><td width=\"1%\">&nbsp;</td><td width=\"99%\"><ul><li>\r\n<span class=\"IntfName\">IVelmora</span>\r\n"
          "<span class=\"WSDL\">[</span><a class=\"WSDL\" href=\"" + pBase +
          "/wsdl/IVelmora\">WSDL</a><span class=\"WSDL\">]</span>\r\n"
          "&nbsp;<span class=\"Namespace\">(urn:VelmoraIntf-IVelmora)</span>\r\n<table>\r\n" +
-         FOperationRow("boolean ", "FVerificaAtividade", "") + FOperationRow("string ", "FRetornaPedido", kKeyParam) +
-         FOperationRow("string ", "FRetornaPedidoItem", kKeyParam) +
-         FOperationRow("boolean ", "FAtualizaStatusPedido", kKeyParam) +
-         FOperationRow("string ", "FRetornaColConvenios", kKeyParam) +
-         FOperationRow("string ", "FRetornaColFinancimentos", kKeyParam) + "</table>\r\n</li></ul></td></tr></table>";
+         FOperationRow("boolean ", "FVerificaAtividade", "") + FOperationRow("string ", "FRetornaPedido", cKeyParam) +
+         FOperationRow("string ", "FRetornaPedidoItem", cKeyParam) +
+         FOperationRow("boolean ", "FAtualizaStatusPedido", cKeyParam) +
+         FOperationRow("string ", "FRetornaColConvenios", cKeyParam) +
+         FOperationRow("string ", "FRetornaColFinancimentos", cKeyParam) + "</table>\r\n</li></ul></td></tr></table>";
 }
 
 std::string FTypeRow(const char* pRow, const std::string& pType, const std::string& pXml, const std::string& pNs,
@@ -125,20 +125,20 @@ std::string FTypeRow(const char* pRow, const std::string& pType, const std::stri
          std::to_string(pId) + "</td>" + c + "</td></tr>";
 }
 
-const std::string kXsd = "http://www.w3.org/2001/XMLSchema";
-const std::string kTypesTable =
+const std::string cXsd = "http://www.w3.org/2001/XMLSchema";
+const std::string cTypesTable =
     "<a name=\"types\"></a><center><h3>Registered Types</h3><table cellpadding=2 cellspacing=1 border=0><tr>"
     "<td class=\"TblHdr\">Type</td><td class=\"TblHdr\">XML Name</td><td class=\"TblHdr\">Namespace</td>"
     "<td class=\"TblHdr\">Class</td><td class=\"TblHdr\">Address</td><td class=\"TblHdr\">ExtName</td></tr>" +
-    FTypeRow("TblRow1", "string", "string", kXsd, " (scalar)", 1) +
-    FTypeRow("TblRow0", "WideString", "string", kXsd, " (scalar)", 2) +
-    FTypeRow("TblRow1", "Boolean", "boolean", kXsd, " (scalar)", 3) +
+    FTypeRow("TblRow1", "string", "string", cXsd, " (scalar)", 1) +
+    FTypeRow("TblRow0", "WideString", "string", cXsd, " (scalar)", 2) +
+    FTypeRow("TblRow1", "Boolean", "boolean", cXsd, " (scalar)", 3) +
     FTypeRow("TblRow0", "TWideStringDynArray", "TWideStringDynArray", "urn:VelmoraTypes", " (array)", 4) +
     FTypeRow("TblRow1", "TChavePedido", "TChavePedido", "urn:uClassChavePedido", "TChavePedido ", 5) +
     "</table></center>";
 
 std::string FListing(const std::string& pPageAddress) {
-  std::string v = "<html><head><title>velmora</title></head><style type=\"text/css\"><!--\r\n" + kStyle +
+  std::string v = "<html><head><title>velmora</title></head><style type=\"text/css\"><!--\r\n" + cStyle +
                   "--></style>\r\n<body>" + FBanner("WebService Listing") +
                   "\r\n<center><br>\r\n<table border=1 cellspacing=1 cellpadding=2 >\r\n<tr>\r\n"
                   "<td class=\"TblHdr\">Port Type</td>\r\n<td class=\"TblHdr\">Namespace URI</td>\r\n"
@@ -148,11 +148,11 @@ std::string FListing(const std::string& pPageAddress) {
            "</td>\r\n<td class=\"TblRow\">" + pDoc + "</td>\r\n<td class=\"TblRow\"><a href=\"" + pPageAddress +
            "/" + pName + "\">" + pName + "</a></td>\r\n</tr>\r\n";
   };
-  v += vRow("IVelmora", "urn:VelmoraIntf-IVelmora", "&nbsp;") + vRow("IWSDLPublish", "urn:VelmoraTypes", kPublishDoc);
+  v += vRow("IVelmora", "urn:VelmoraIntf-IVelmora", "&nbsp;") + vRow("IWSDLPublish", "urn:VelmoraTypes", cPublishDoc);
   return v + "</table>\r\n</center>\r\n</body></html>\r\n";
 }
 
-const std::string kForbidden =
+const std::string cForbidden =
     "<html><head></head><body><h1>Forbidden (403)</h1><P>Access Forbidden</P></body></html>\r\n";
 
 std::string FHeader(const std::string& pStatus, const std::string& pType, std::size_t pLength) {
@@ -190,7 +190,7 @@ class WSDLHTMLPublish : public ::testing::Test {
   }
 };
 
-const std::string kBase = "http://127.0.0.1:8080/velmora.cgi";
+const std::string cBase = "http://127.0.0.1:8080/velmora.cgi";
 
 TEST_F(WSDLHTMLPublish, ServiceInfoPageByQuery) {
   struct TCase {
@@ -198,25 +198,25 @@ TEST_F(WSDLHTMLPublish, ServiceInfoPageByQuery) {
     const char* vQuery;
     std::string vBody;
   };
-  const std::string vFull = FInfoPage(FFullList(kBase));
-  const TCase kCases[] = {
+  const std::string vFull = FInfoPage(FFullList(cBase));
+  const TCase cCases[] = {
       {"/", "", vFull},
       {"", "", vFull},
       {"/anything", "", vFull},
-      {"/", "intf=IVelmora", FInfoPage(FVelmoraSelected(kBase))},
-      {"/", "INTF=IVelmora", FInfoPage(FVelmoraSelected(kBase))},        // field names ignore case
-      {"/", "intf=IVel%6Dora&x=a+b", FInfoPage(FVelmoraSelected(kBase))},  // decoded
+      {"/", "intf=IVelmora", FInfoPage(FVelmoraSelected(cBase))},
+      {"/", "INTF=IVelmora", FInfoPage(FVelmoraSelected(cBase))},        // field names ignore case
+      {"/", "intf=IVel%6Dora&x=a+b", FInfoPage(FVelmoraSelected(cBase))},  // decoded
       {"/", "intf=ivelmora", vFull},                                        // the value does not
       {"/", "intf=InquireSoap", vFull},
-      {"/", "types=1", FInfoPage(FFullList(kBase), kTypesTable)},
+      {"/", "types=1", FInfoPage(FFullList(cBase), cTypesTable)},
       {"/", "types=yes", vFull},
-      {"/", "types=1&intf=IVelmora", FInfoPage(FVelmoraSelected(kBase), kTypesTable)},
+      {"/", "types=1&intf=IVelmora", FInfoPage(FVelmoraSelected(cBase), cTypesTable)},
       // A bad escape ends the fields: those before it still count.
-      {"/", "types=1&bad=%zz&intf=IVelmora", FInfoPage(FFullList(kBase), kTypesTable)},
-      {"/", "intf=IVelmora&bad=%4", FInfoPage(FVelmoraSelected(kBase))},
+      {"/", "types=1&bad=%zz&intf=IVelmora", FInfoPage(FFullList(cBase), cTypesTable)},
+      {"/", "intf=IVelmora&bad=%4", FInfoPage(FVelmoraSelected(cBase))},
       {"/", "bad=%G1&types=1", vFull},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     PExpectPage(FGet(c.vPath, c.vQuery), "200 OK", "text/html", c.vBody, std::string(c.vPath) + "?" + c.vQuery);
   }
 }
@@ -227,7 +227,7 @@ TEST_F(WSDLHTMLPublish, BaseUrlFromHostAndPort) {
     const char* vPort;
     const char* vBase;
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {"shop", "80", "http://shop/velmora.cgi"},
       {"shop", "8080", "http://shop:8080/velmora.cgi"},
       {"shop:8080", "8080", "http://shop:8080/velmora.cgi"},
@@ -235,7 +235,7 @@ TEST_F(WSDLHTMLPublish, BaseUrlFromHostAndPort) {
       // Request text goes into the links escaped.
       {"x\"><b>", "80", "http://x&quot;&gt;&lt;b&gt;/velmora.cgi"},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     PExpectPage(FGet("/", "", c.vHost, c.vPort), "200 OK", "text/html", FInfoPage(FFullList(c.vBase)), c.vHost);
     PExpectPage(FGet("/wsdl", "", c.vHost, c.vPort), "200 OK", "text/html",
                 FListing(std::string(c.vBase) + "/wsdl"), c.vHost);
@@ -250,19 +250,19 @@ TEST_F(WSDLHTMLPublish, PathsUnderWsdl) {
   };
   const std::string vNotFound =
       "<html><head></head><body><h1>Error Encountered</h1><P>Interface Nothing not found</P></body></html>\r\n";
-  const TCase kCases[] = {
-      {"/wsdl", "200 OK", FListing(kBase + "/wsdl")},
-      {"/wsdl/", "200 OK", FListing(kBase + "/wsdl")},
-      {"/wsdl/admin", "403 Forbidden", kForbidden},
-      {"/wsdl/admin/", "403 Forbidden", kForbidden},
-      {"/wsdl/admin/IVelmora", "403 Forbidden", kForbidden},
+  const TCase cCases[] = {
+      {"/wsdl", "200 OK", FListing(cBase + "/wsdl")},
+      {"/wsdl/", "200 OK", FListing(cBase + "/wsdl")},
+      {"/wsdl/admin", "403 Forbidden", cForbidden},
+      {"/wsdl/admin/", "403 Forbidden", cForbidden},
+      {"/wsdl/admin/IVelmora", "403 Forbidden", cForbidden},
       {"/wsdl/Nothing", "200 OK", vNotFound},
       {"/wsdl/Nothing/", "200 OK", vNotFound},
       {"/wsdl/<i>x&y", "200 OK",
        "<html><head></head><body><h1>Error Encountered</h1><P>Interface &lt;i&gt;x&amp;y not found</P></body>"
        "</html>\r\n"},
   };
-  for (const TCase& c : kCases) PExpectPage(FGet(c.vPath), c.vStatus, "text/html", c.vBody, c.vPath);
+  for (const TCase& c : cCases) PExpectPage(FGet(c.vPath), c.vStatus, "text/html", c.vBody, c.vPath);
 
   // Nothing of the publisher's: an empty answer without a content type.
   for (const char* vPath : {"/wsdlx", "/WSDL", "/wsdl/a/b", "/Wsdl/IVelmora"}) {
@@ -373,7 +373,7 @@ TEST_F(WSDLHTMLPublish, VelmoraWsdlWithTheDefaultPort) {
   EXPECT_EQ(a.vBody.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>", 0), 0u);
   std::string vWhy;
   EXPECT_TRUE(wsdltest::FNamespaceWellFormed(a.vBody, vWhy)) << vWhy;
-  EXPECT_EQ(wsdltest::FXmlTree(a.vBody), FVelmoraTree(FDefaultPort("IVelmora", kBase)));
+  EXPECT_EQ(wsdltest::FXmlTree(a.vBody), FVelmoraTree(FDefaultPort("IVelmora", cBase)));
   // Any spelling of the name, and a trailing "/", give the same document.
   EXPECT_EQ(FGet("/wsdl/ivelmora").vBody, a.vBody);
   EXPECT_EQ(FGet("/wsdl/IVELMORA/").vBody, a.vBody);

@@ -16,14 +16,14 @@ TEST(WebModule, Masks) {
     const char* vPath;
     bool vMatches;
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {"/", "/", true},          {"/", "", false},           {"/", "/x", false},
       {"soap*", "/soap", true},  {"soap*", "/SOAP/IVelmora", true}, {"soap*", "/soa", false},
       {"soap*", "soap", false},  {"wsdl*", "/wsdlx", true},  {"wsdl*", "/WSDL", true},
       {"\\wsdl\\*", "/wsdl/IVelmora", true}, {"/a*b*c", "/aXXbYYc", true}, {"/a*b*c", "/aXXbYY", false},
       {"*", "/anything/at/all", true}, {"/soap*", "/x/soap", false},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     EXPECT_EQ(host::FMatchesMask(c.vMask, c.vPath), c.vMatches) << c.vMask << " ~ " << c.vPath;
   }
 }
@@ -79,7 +79,7 @@ TEST(WebModule, DispatchOrder) {
     const char* vPath;
     std::string vTrail;
   };
-  const TCase kCases[] = {
+  const TCase cCases[] = {
       {"GET", "/", "default;"},
       {"POST", "/", "default;"},  // the default runs whatever its method
       {"POST", "/soap/IVelmora", "soap;"},
@@ -89,7 +89,7 @@ TEST(WebModule, DispatchOrder) {
       {"GET", "/picky", "picky;default;"},
       {"GET", "", "default;"},
   };
-  for (const TCase& c : kCases) {
+  for (const TCase& c : cCases) {
     port::TMemEnv vEnv;
     vEnv.vEnvironment = {{"REQUEST_METHOD", c.vMethod}, {"PATH_INFO", c.vPath}};
     host::TCGIRequest vRequest(vEnv);

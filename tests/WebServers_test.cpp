@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr const char* kReadAction = "\"urn:VelmoraIntf-IVelmora#FRetornaPedido\"";
-constexpr const char* kKey =
+constexpr const char* cReadAction = "\"urn:VelmoraIntf-IVelmora#FRetornaPedido\"";
+constexpr const char* cKey =
     "<pChavePedido><CodEmpresa xsi:type=\"xsd:string\">001</CodEmpresa>"
     "<CodPedido xsi:type=\"xsd:string\">00000101</CodPedido>"
     "<TipoPedido xsi:type=\"xsd:string\">P</TipoPedido></pChavePedido>";
@@ -119,15 +119,15 @@ class WebServers : public ::testing::Test {
     }
 
     const e2e::THttpResult vChunked =
-        e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + kReadAction,
+        e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + cReadAction,
                     "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
-                    e2e::FSoapCall("FRetornaPedido", kKey), pBaseUrl + "/soap/IVelmora"});
+                    e2e::FSoapCall("FRetornaPedido", cKey), pBaseUrl + "/soap/IVelmora"});
     EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
     if (pChunkedStatus == 200) {
       EXPECT_NE(vChunked.vBody.find("&lt;Pedido&gt;"), std::string::npos) << vChunked.vBody;
     }
 
-    const e2e::THttpResult vBig = e2e::FHttpPost(pBaseUrl + "/soap/IVelmora", "text/xml", kReadAction,
+    const e2e::THttpResult vBig = e2e::FHttpPost(pBaseUrl + "/soap/IVelmora", "text/xml", cReadAction,
                                                  std::string(1024 * 1024 + 1024, 'x'));
     EXPECT_EQ(vBig.vStatus, 413) << vBig.vHeaders << vBig.vError;
 
@@ -177,8 +177,8 @@ class WebServers : public ::testing::Test {
 
 TEST_F(WebServers, Lighttpd) {
   // The reference documents themselves must be the demo order's.
-  const std::string kDecl = "=== FRetornaPedido\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Pedido>";
-  EXPECT_NE(sReference.vStdout.find(kDecl), std::string::npos) << sReference.vStdout;
+  const std::string cDecl = "=== FRetornaPedido\n<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Pedido>";
+  EXPECT_NE(sReference.vStdout.find(cDecl), std::string::npos) << sReference.vStdout;
   EXPECT_NE(sReference.vStdout.find("=== FAtualizaStatusPedido\ntrue\n"), std::string::npos) << sReference.vStdout;
 
   // A second site behind lighttpd agrees with the first, and lighttpd reads
@@ -207,7 +207,7 @@ TEST_F(WebServers, ApachePreforkWithCgi) {
   TSite vSite;
   ASSERT_TRUE(vSite.FCreate());
   vSite.PGrantToServerUser();
-  e2e::TApache vServer(vSite.FPaths(), e2e::TApache::TMode::kPreforkCgi);
+  e2e::TApache vServer(vSite.FPaths(), e2e::TApache::TMode::cPreforkCgi);
   // mod_cgi would let the service read an empty body and answer a fault.
   PCheckServer(vServer.FBaseUrl(), vSite, 411, [&vServer] { return vServer.FErrorLog(); });
   EXPECT_EQ(e2e::FHttpGet(vServer.FBaseUrl() + "/").FHeader("Connection"), "close");

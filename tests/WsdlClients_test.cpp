@@ -41,13 +41,13 @@ TEST(WsdlClients, PhpSoapClientCallsEveryOperationThroughTheWsdl) {
   EXPECT_EQ(b["FVerificaAtividade"], "true");
   // The documents arrive whole, each with its own declaration; PHP hands
   // them over as UTF-8, so the customer's accents show the text survived.
-  const std::string kDecl = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
-  EXPECT_EQ(b["FRetornaPedido"].rfind(kDecl + "<Pedido", 0), 0u) << b["FRetornaPedido"];
+  const std::string cDecl = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+  EXPECT_EQ(b["FRetornaPedido"].rfind(cDecl + "<Pedido", 0), 0u) << b["FRetornaPedido"];
   EXPECT_NE(b["FRetornaPedido"].find("Jo\xC3\xA3o da Concei\xC3\xA7\xC3\xA3o Ara\xC3\xBAjo"), std::string::npos)
       << b["FRetornaPedido"];
-  EXPECT_EQ(b["FRetornaPedidoItem"].rfind(kDecl + "<ListaItem", 0), 0u) << b["FRetornaPedidoItem"];
-  EXPECT_EQ(b["FRetornaColConvenios"].rfind(kDecl + "<convenios", 0), 0u) << b["FRetornaColConvenios"];
-  EXPECT_EQ(b["FRetornaColFinancimentos"].rfind(kDecl + "<financimentos", 0), 0u) << b["FRetornaColFinancimentos"];
+  EXPECT_EQ(b["FRetornaPedidoItem"].rfind(cDecl + "<ListaItem", 0), 0u) << b["FRetornaPedidoItem"];
+  EXPECT_EQ(b["FRetornaColConvenios"].rfind(cDecl + "<convenios", 0), 0u) << b["FRetornaColConvenios"];
+  EXPECT_EQ(b["FRetornaColFinancimentos"].rfind(cDecl + "<financimentos", 0), 0u) << b["FRetornaColFinancimentos"];
   EXPECT_EQ(b["FAtualizaStatusPedido"], "true");
 
   EXPECT_EQ(b["GetPortTypeList"], "IWSDLPublish,IVelmora");

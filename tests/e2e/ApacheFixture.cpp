@@ -10,15 +10,15 @@ namespace e2e {
 
 namespace {
 
-constexpr const char* kApache = "/usr/sbin/apache2";
-constexpr const char* kModules = "/usr/lib/apache2/modules";
+constexpr const char* cApache = "/usr/sbin/apache2";
+constexpr const char* cModules = "/usr/lib/apache2/modules";
 
 }  // namespace
 
 std::string TApache::FMissing() {
-  if (access(kApache, X_OK) != 0) return "Apache httpd is not installed (apt-get install apache2)";
+  if (access(cApache, X_OK) != 0) return "Apache httpd is not installed (apt-get install apache2)";
   for (const char* vModule : {"mod_cgid.so", "mod_cgi.so", "mod_mpm_prefork.so"}) {
-    if (access((std::string(kModules) + "/" + vModule).c_str(), R_OK) != 0) {
+    if (access((std::string(cModules) + "/" + vModule).c_str(), R_OK) != 0) {
       return std::string(vModule) + " is not installed (apache2-bin)";
     }
   }
@@ -26,7 +26,7 @@ std::string TApache::FMissing() {
 }
 
 TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
-  const bool vPrefork = pMode == TMode::kPreforkCgi;
+  const bool vPrefork = pMode == TMode::cPreforkCgi;
   const std::string vRoot = vDir.FPath();
   std::filesystem::create_directories(vRoot + "/docroot");
   std::ofstream(vRoot + "/velmora.conf") << FDeployConfig("deploy/apache2/velmora.conf", pPaths);
@@ -35,7 +35,7 @@ TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
 
   for (int vTry = 0; vTry < 5; ++vTry) {
     vPort = FFreePort();
-    const std::string m = kModules;
+    const std::string m = cModules;
     std::ofstream(vRoot + "/httpd.conf")
         << "ServerRoot " << vRoot << "\n"
         << "ServerName 127.0.0.1\n"
@@ -60,7 +60,7 @@ TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
         << "<Directory />\n  Require all denied\n  AllowOverride None\n</Directory>\n"
         << "<Directory " << vRoot << "/docroot>\n  Require all granted\n</Directory>\n"
         << "Include " << vRoot << "/velmora.conf\n";
-    vServer = TChild({kApache, "-f", vRoot + "/httpd.conf", "-DFOREGROUND"}, {{"PATH", "/usr/sbin:/usr/bin:/bin"}},
+    vServer = TChild({cApache, "-f", vRoot + "/httpd.conf", "-DFOREGROUND"}, {{"PATH", "/usr/sbin:/usr/bin:/bin"}},
                      vRoot + "/apache2.out");
     if (vServer.FWaitForPort(vPort)) return;
     vServer.PStop();

@@ -24,9 +24,9 @@ class TApache {
  public:
   // Debian's default (event MPM with mod_cgid), or the prefork MPM with
   // mod_cgi that mod_php set-ups use.
-  enum class TMode { kEventCgid, kPreforkCgi };
+  enum class TMode { cEventCgid, cPreforkCgi };
 
-  explicit TApache(const TDeployPaths& pPaths, TMode pMode = TMode::kEventCgid);
+  explicit TApache(const TDeployPaths& pPaths, TMode pMode = TMode::cEventCgid);
   TApache(const TApache&) = delete;
   TApache& operator=(const TApache&) = delete;
 

@@ -10,18 +10,18 @@ namespace e2e {
 
 namespace {
 
-constexpr const char* kNginx = "/usr/sbin/nginx";
-constexpr const char* kFcgiwrap = "/usr/sbin/fcgiwrap";
-constexpr const char* kSpawnFcgi = "/usr/bin/spawn-fcgi";
-constexpr const char* kFastcgiParams = "/etc/nginx/fastcgi_params";
+constexpr const char* cNginx = "/usr/sbin/nginx";
+constexpr const char* cFcgiwrap = "/usr/sbin/fcgiwrap";
+constexpr const char* cSpawnFcgi = "/usr/bin/spawn-fcgi";
+constexpr const char* cFastcgiParams = "/etc/nginx/fastcgi_params";
 
 }  // namespace
 
 std::string TNginx::FMissing() {
-  if (access(kNginx, X_OK) != 0) return "nginx is not installed (apt-get install nginx)";
-  if (access(kFcgiwrap, X_OK) != 0) return "fcgiwrap is not installed (apt-get install fcgiwrap)";
-  if (access(kSpawnFcgi, X_OK) != 0) return "spawn-fcgi is not installed (apt-get install spawn-fcgi)";
-  if (access(kFastcgiParams, R_OK) != 0) return std::string(kFastcgiParams) + " is missing (nginx-common)";
+  if (access(cNginx, X_OK) != 0) return "nginx is not installed (apt-get install nginx)";
+  if (access(cFcgiwrap, X_OK) != 0) return "fcgiwrap is not installed (apt-get install fcgiwrap)";
+  if (access(cSpawnFcgi, X_OK) != 0) return "spawn-fcgi is not installed (apt-get install spawn-fcgi)";
+  if (access(cFastcgiParams, R_OK) != 0) return std::string(cFastcgiParams) + " is missing (nginx-common)";
   return {};
 }
 
@@ -30,7 +30,7 @@ TNginx::TNginx(const TDeployPaths& pPaths) {
   TDeployPaths vPaths = pPaths;
   vPaths.vFcgiSocket = vRoot + "/fcgiwrap.socket";
   std::filesystem::create_directories(vRoot + "/docroot");
-  std::filesystem::copy_file(kFastcgiParams, vRoot + "/fastcgi_params");
+  std::filesystem::copy_file(cFastcgiParams, vRoot + "/fastcgi_params");
   std::ofstream(vRoot + "/velmora.conf") << FDeployConfig("deploy/nginx/velmora.conf", vPaths);
   const std::string vUser = FServerUser();
   PGrantToServerUser({vRoot});
@@ -38,9 +38,9 @@ TNginx::TNginx(const TDeployPaths& pPaths) {
   const TEnvironment vEnv = {{"PATH", "/usr/sbin:/usr/bin:/bin"}};
   // fcgiwrap passes on its own environment to every CGI it starts: it gets
   // an empty one, the rest comes from nginx's parameters.
-  std::vector<std::string> vSpawn = {kSpawnFcgi, "-n", "-s", vPaths.vFcgiSocket, "-M", "0600"};
+  std::vector<std::string> vSpawn = {cSpawnFcgi, "-n", "-s", vPaths.vFcgiSocket, "-M", "0600"};
   if (!vUser.empty()) vSpawn.insert(vSpawn.end(), {"-u", vUser, "-g", vUser, "-U", vUser, "-G", vUser});
-  vSpawn.insert(vSpawn.end(), {"--", kFcgiwrap, "-c", "2"});
+  vSpawn.insert(vSpawn.end(), {"--", cFcgiwrap, "-c", "2"});
   vWrapper = TChild(vSpawn, {}, vRoot + "/fcgiwrap.out");
   if (!vWrapper.FWaitForFile(vPaths.vFcgiSocket)) {
     throw std::runtime_error("fcgiwrap did not start: " + FErrorLog());
@@ -68,7 +68,7 @@ TNginx::TNginx(const TDeployPaths& pPaths) {
         << "    include " << vRoot << "/velmora.conf;\n"
         << "  }\n"
         << "}\n";
-    vServer = TChild({kNginx, "-p", vRoot, "-c", vRoot + "/nginx.conf"}, vEnv, vRoot + "/nginx.out");
+    vServer = TChild({cNginx, "-p", vRoot, "-c", vRoot + "/nginx.conf"}, vEnv, vRoot + "/nginx.out");
     if (vServer.FWaitForPort(vPort)) return;
     vServer.PStop();
   }

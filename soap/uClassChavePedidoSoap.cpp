@@ -1,4 +1,4 @@
-#include "soap/uClassChavePedido.h"
+#include "soap/uClassChavePedidoSoap.h"
 
 #include "data/uClassChavePedido.h"
 #include "soap/InvokeRegistry.h"
