@@ -9,7 +9,9 @@
 // from the CGI deployment under lighttpd; requests sent at once must be
 // served by two workers, each answering the CGI's bytes; nothing but the
 // executable may be served; and stopping the server (or the workers) must
-// end every worker with its finish banner in the trace log.
+// end every worker with its finish banner in the trace log. Through a
+// Firebird server, each worker keeps one connection and connects again
+// after the server was restarted.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -46,10 +48,13 @@ constexpr const char* kFinishBanner = "**** Log finalizado ****";
 // demo database (the calls mark an order invoiced) and a lock directory.
 class TSite {
  public:
-  // False when scripts/demo-db.sh is missing.
-  [[nodiscard]] bool FCreate() {
-    if (!e2e::FCreateDemoDatabase(vData.FPath() + "/demo.fdb")) return false;
-    vService = std::make_unique<e2e::TServiceDir>(vData.FPath() + "/demo.fdb");
+  // False when scripts/demo-db.sh is missing. With pServer the service
+  // reaches its database through that Firebird server.
+  [[nodiscard]] bool FCreate(const testsupport::TFirebirdServer* pServer = nullptr) {
+    const std::string vFile = vData.FPath() + "/demo.fdb";
+    if (!e2e::FCreateDemoDatabase(vFile)) return false;
+    vDatabase = pServer != nullptr ? pServer->FDatabaseSpec(vFile) : vFile;
+    vService = std::make_unique<e2e::TServiceDir>(vDatabase);
     return true;
   }
   // The workers of a server started by root run as the web servers' user.
@@ -59,6 +64,8 @@ class TSite {
     return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}, {}};
   }
   [[nodiscard]] const std::string& FExe() const { return vService->FExe(); }
+  // The ini's CAMINHO.
+  [[nodiscard]] const std::string& FDatabase() const { return vDatabase; }
 
   // Every trace log file the service wrote, one after the other.
   [[nodiscard]] std::string FTraceLog() const {
@@ -74,6 +81,7 @@ class TSite {
  private:
   e2e::TTempDir vData;
   e2e::TTempDir vLock;
+  std::string vDatabase;
   std::unique_ptr<e2e::TServiceDir> vService;
 };
 
@@ -100,6 +108,20 @@ std::map<pid_t, TWorkerTrace> FWorkersOf(const std::string& pTrace) {
     if (vLine.find("Entrando no procedimento: FRetornaPedidoItem") != std::string::npos) ++vWorker.vItemCalls;
   }
   return vWorkers;
+}
+
+// The connections to a database on a Firebird server, other than the
+// one asking and the server's own.
+int FUserAttachments(const std::string& pDatabaseSpec) {
+  const e2e::TTempDir vWork;
+  const std::string vOutput = testsupport::FRunIsql(
+      e2e::FFirebirdRoot(),
+      "CONNECT '" + pDatabaseSpec + "' USER 'SYSDBA' PASSWORD 'masterkey';\nSET LIST ON;\n"
+      "SELECT COUNT(*) AS ATTACHMENTS FROM MON$ATTACHMENTS "
+      "WHERE MON$SYSTEM_FLAG = 0 AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION;\n",
+      vWork.FPath());
+  const std::size_t vAt = vOutput.find("ATTACHMENTS");
+  return vAt == std::string::npos ? -1 : std::stoi(vOutput.substr(vAt + 11));
 }
 
 e2e::TProcessResult FPhpClients(const std::string& pBaseUrl) {
@@ -188,8 +210,9 @@ class WebServersFastCGI : public ::testing::Test {
   // Calls sent four at a time keep one worker busy while the next call
   // comes: two workers answer, each with the CGI's bytes. A process manager
   // that starts its second worker on demand (mod_fcgid) gets a few rounds.
+  // Only calls logged from pLogFrom on (an offset in the trace log) count.
   static void PCheckTwoWorkersServe(const std::string& pBaseUrl, const TSite& pSite, bool pWorkersAsServerUser,
-                                    const std::function<std::string()>& pServerLog) {
+                                    const std::function<std::string()>& pServerLog, std::size_t pLogFrom = 0) {
     std::set<pid_t> vServing;
     for (int vRound = 0; vRound < 5 && vServing.size() < 2; ++vRound) {
       std::vector<std::future<std::vector<e2e::THttpResult>>> vClients;
@@ -207,7 +230,7 @@ class WebServersFastCGI : public ::testing::Test {
         }
       }
       vServing.clear();
-      for (const auto& [vPid, vWorker] : FWorkersOf(pSite.FTraceLog())) {
+      for (const auto& [vPid, vWorker] : FWorkersOf(pSite.FTraceLog().substr(pLogFrom))) {
         if (vWorker.vItemCalls > 0) vServing.insert(vPid);
       }
     }
@@ -299,6 +322,32 @@ TEST_F(WebServersFastCGI, LighttpdStartingItsWorkers) {
   const auto FServerLog = [&vServer] { return vServer.FErrorLog(); };
   // lighttpd reads a chunked body whole and passes its length on.
   PCheckServer(vServer.FBaseUrl(), vSite, 200, false, FServerLog);
+  vServer.PStop();
+  PCheckEveryWorkerFinished(vSite, FServerLog);
+}
+
+// Through a Firebird server each of the two workers keeps one connection
+// from call to call. A restart of the server cuts both; the next calls are
+// answered as before by the same two workers, each connected again.
+TEST_F(WebServersFastCGI, LighttpdWorkersThroughARestartedFirebirdServer) {
+  testsupport::TFirebirdServer vDatabaseServer;
+  TSite vSite;
+  ASSERT_TRUE(vSite.FCreate(&vDatabaseServer));
+  e2e::TLighttpd vServer(vSite.FExe(), e2e::FFirebirdRoot(), vSite.FPaths().vLockDir, e2e::TLighttpd::TMode::kFastCGI);
+  const auto FServerLog = [&vServer] { return vServer.FErrorLog(); };
+
+  const e2e::TProcessResult vPhp = FPhpClients(vServer.FBaseUrl());
+  EXPECT_EQ(vPhp.vExitCode, 0) << vPhp.vStderr << FServerLog();
+  EXPECT_EQ(vPhp.vStdout, sReference.vStdout);
+  PCheckTwoWorkersServe(vServer.FBaseUrl(), vSite, false, FServerLog);
+  EXPECT_EQ(FUserAttachments(vSite.FDatabase()), 2);
+
+  vDatabaseServer.PRestart();
+  EXPECT_EQ(FUserAttachments(vSite.FDatabase()), 0);
+  PCheckTwoWorkersServe(vServer.FBaseUrl(), vSite, false, FServerLog, vSite.FTraceLog().size());
+  EXPECT_EQ(FUserAttachments(vSite.FDatabase()), 2);
+  EXPECT_EQ(FWorkersOf(vSite.FTraceLog()).size(), 2u) << "no worker was replaced\n" << vSite.FTraceLog();
+
   vServer.PStop();
   PCheckEveryWorkerFinished(vSite, FServerLog);
 }
