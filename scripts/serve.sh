@@ -3,19 +3,22 @@
 # the demo store database and serves the executable through lighttpd until
 # Ctrl-C:
 #
-#   scripts/serve.sh [--listen ADDRESS] [--port PORT]
+#   scripts/serve.sh [--listen ADDRESS] [--port PORT] [--fastcgi]
 #
 # The address and port default to 127.0.0.1 and 8080 (or LISTEN and PORT
 # from the environment); a port that is taken is an error. BUILD_DIR picks
-# another build tree (relative to the project).
+# another build tree (relative to the project). --fastcgi serves through
+# lighttpd's mod_fastcgi with the package's 50-velmora-fastcgi.conf: two
+# persistent workers that lighttpd starts and stops, instead of a process
+# per request; the addresses and answers are the same.
 #
 # build/caminhoBDQuindar.ini is written for the demo database only when
 # there is none: a configuration pointed at another database is kept.
 #
 # lighttpd runs in the foreground as the invoking user, and so does every
-# CGI process it starts: that user must be able to write the Firebird lock
-# directory (FIREBIRD_LOCK, else /tmp/firebird, which isql-fb and
-# scripts/velmora-call.sh use too) and build/log/.
+# CGI process (or worker) it starts: that user must be able to write the
+# Firebird lock directory (FIREBIRD_LOCK, else /tmp/firebird, which isql-fb
+# and scripts/velmora-call.sh use too) and build/log/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -23,9 +26,11 @@ BUILD="$ROOT/${BUILD_DIR:-build}"
 PORT=${PORT:-8080}
 LISTEN=${LISTEN:-127.0.0.1}
 
-usage() { echo "usage: $0 [--listen ADDRESS] [--port PORT]" >&2; exit 2; }
+MODE=()
+usage() { echo "usage: $0 [--listen ADDRESS] [--port PORT] [--fastcgi]" >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
+    --fastcgi) MODE=(--fastcgi); shift ;;
     --port) [ $# -ge 2 ] || usage; PORT=$2; shift 2 ;;
     --port=*) PORT=${1#--port=}; shift ;;
     --listen) [ $# -ge 2 ] || usage; LISTEN=$2; shift 2 ;;
@@ -56,7 +61,7 @@ fi
 SERVE="$BUILD/serve"
 mkdir -p "$SERVE"
 rm -f "$SERVE/lighttpd-error.log"
-scripts/lighttpd-config.sh "$SERVE" "$LISTEN" "$PORT" "$BUILD" "$BUILD/firebird" "${FIREBIRD_LOCK:-/tmp/firebird}"
+scripts/lighttpd-config.sh "${MODE[@]}" "$SERVE" "$LISTEN" "$PORT" "$BUILD" "$BUILD/firebird" "${FIREBIRD_LOCK:-/tmp/firebird}"
 
 # An empty environment for the server and therefore for every CGI it
 # starts; FIREBIRD and FIREBIRD_LOCK come from the configuration.

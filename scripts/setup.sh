@@ -9,7 +9,7 @@ packages=(
   libxml2-dev libinih-dev libfcgi-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   lighttpd php8.2-cli php8.2-soap curl
-  apache2 nginx fcgiwrap spawn-fcgi
+  apache2 libapache2-mod-fcgid nginx fcgiwrap spawn-fcgi
   dpkg-dev fakeroot
   clang libclang-rt-14-dev wrk locales
 )

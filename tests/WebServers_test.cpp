@@ -41,7 +41,7 @@ class TSite {
   void PGrantToServerUser() const { e2e::PGrantToServerUser({vService->FPath(), vData.FPath(), vLock.FPath()}); }
 
   [[nodiscard]] e2e::TDeployPaths FPaths() const {
-    return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}};
+    return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}, {}};
   }
   [[nodiscard]] const e2e::TServiceDir& FService() const { return *vService; }
 

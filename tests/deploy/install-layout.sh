@@ -17,7 +17,10 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 for f in /usr/lib/velmora/velmora.cgi /usr/lib/velmora/firebird/firebird.conf \
          /etc/velmora/caminhoBDQuindar.ini /etc/velmora/velmora.env /etc/default/velmora \
          /etc/cron.daily/velmora /etc/apache2/conf-available/velmora.conf \
-         /etc/nginx/snippets/velmora.conf /etc/lighttpd/conf-available/50-velmora.conf; do
+         /etc/nginx/snippets/velmora.conf /etc/lighttpd/conf-available/50-velmora.conf \
+         /etc/apache2/conf-available/velmora-fastcgi.conf /etc/nginx/snippets/velmora-fastcgi.conf \
+         /etc/lighttpd/conf-available/50-velmora-fastcgi.conf \
+         /lib/systemd/system/velmora-fastcgi.socket /lib/systemd/system/velmora-fastcgi.service; do
   [ -f "$stage$f" ] || fail "$f is missing"
 done
 [ -x "$stage/usr/lib/velmora/velmora.cgi" ] || fail "velmora.cgi is not executable"

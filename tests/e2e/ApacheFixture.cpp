@@ -15,8 +15,14 @@ constexpr const char* cModules = "/usr/lib/apache2/modules";
 
 }  // namespace
 
-std::string TApache::FMissing() {
+std::string TApache::FMissing(TMode pMode) {
   if (access(cApache, X_OK) != 0) return "Apache httpd is not installed (apt-get install apache2)";
+  if (pMode == TMode::cEventFcgid) {
+    if (access((std::string(cModules) + "/mod_fcgid.so").c_str(), R_OK) != 0) {
+      return "mod_fcgid.so is not installed (apt-get install libapache2-mod-fcgid)";
+    }
+    return {};
+  }
   for (const char* vModule : {"mod_cgid.so", "mod_cgi.so", "mod_mpm_prefork.so"}) {
     if (access((std::string(cModules) + "/" + vModule).c_str(), R_OK) != 0) {
       return std::string(vModule) + " is not installed (apache2-bin)";
@@ -27,9 +33,11 @@ std::string TApache::FMissing() {
 
 TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
   const bool vPrefork = pMode == TMode::cPreforkCgi;
+  const bool vFcgid = pMode == TMode::cEventFcgid;
   const std::string vRoot = vDir.FPath();
   std::filesystem::create_directories(vRoot + "/docroot");
-  std::ofstream(vRoot + "/velmora.conf") << FDeployConfig("deploy/apache2/velmora.conf", pPaths);
+  std::ofstream(vRoot + "/velmora.conf")
+      << FDeployConfig(vFcgid ? "deploy/apache2/velmora-fastcgi.conf" : "deploy/apache2/velmora.conf", pPaths);
   const std::string vUser = FServerUser();
   PGrantToServerUser({vRoot});
 
@@ -52,7 +60,11 @@ TApache::TApache(const TDeployPaths& pPaths, TMode pMode) {
         << "LoadModule env_module " << m << "/mod_env.so\n"
         << (vPrefork ? "LoadModule cgi_module " + m + "/mod_cgi.so\n"
                        "StartServers 2\nMaxRequestWorkers 8\n"
-                     : "LoadModule cgid_module " + m + "/mod_cgid.so\n"
+            : vFcgid  ? "LoadModule fcgid_module " + m + "/mod_fcgid.so\n"
+                       "FcgidIPCDir " + vRoot + "/fcgid\n"
+                       "FcgidProcessTableFile " + vRoot + "/fcgid_shm\n"
+                       "StartServers 1\nServerLimit 2\nThreadsPerChild 16\nMaxRequestWorkers 32\n"
+                      : "LoadModule cgid_module " + m + "/mod_cgid.so\n"
                        "ScriptSock " + vRoot + "/cgisock\n"
                        "StartServers 1\nServerLimit 2\nThreadsPerChild 16\nMaxRequestWorkers 32\n")
         << (vUser.empty() ? "" : "User " + vUser + "\nGroup " + vUser + "\n")

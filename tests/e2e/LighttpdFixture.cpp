@@ -30,8 +30,8 @@ void PReplaceAll(std::string& pText, std::string_view pFrom, const std::string& 
 
 }  // namespace
 
-TLighttpd::TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot, std::string pLockDir)
-    : vLockDir(std::move(pLockDir)) {
+TLighttpd::TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot, std::string pLockDir, TMode pMode)
+    : vLockDir(std::move(pLockDir)), vMode(pMode) {
   for (int vTry = 0; vTry < 5; ++vTry) {
     if (FStart(pCgiExe, pFirebirdRoot)) return;
   }
@@ -49,7 +49,9 @@ bool TLighttpd::FStart(const std::string& pCgiExe, const std::string& pFirebirdR
   vPaths.vServiceDir = std::filesystem::path(pCgiExe).parent_path().string();
   vPaths.vFirebirdRoot = pFirebirdRoot;
   vPaths.vLockDir = vLockDir;
-  std::string vService = FDeployConfig("deploy/lighttpd/50-velmora.conf", vPaths);
+  vPaths.vRuntimeDir = vDir.FPath();
+  std::string vService = FDeployConfig(
+      vMode == TMode::cFastCGI ? "deploy/lighttpd/50-velmora-fastcgi.conf" : "deploy/lighttpd/50-velmora.conf", vPaths);
   // The executable's own name (a test may serve another build of it).
   PReplaceAll(vService, "\"" + vPaths.vServiceDir + "/velmora.cgi\"", "\"" + pCgiExe + "\"");
   std::ofstream(vDir.FPath() + "/velmora.conf") << vService;

@@ -14,6 +14,9 @@
 // test and is stopped when the fixture is destroyed. The CGI sees only the
 // CGI variables, FIREBIRD and FIREBIRD_LOCK (by default the engine's own
 // default, /tmp/firebird, which the tests' other Firebird processes use).
+// In TMode::cFastCGI the package's 50-velmora-fastcgi.conf is used instead:
+// lighttpd starts the executable as persistent workers, their sockets in
+// the fixture's directory, and stops them when it stops.
 #pragma once
 
 #include <sys/types.h>
@@ -28,9 +31,12 @@ namespace e2e {
 
 class TLighttpd {
  public:
+  // A process per request (mod_cgi), or persistent workers (mod_fastcgi).
+  enum class TMode { cCgi, cFastCGI };
+
   // Serves pCgiExe at /velmora.cgi (and every path below it).
   explicit TLighttpd(const std::string& pCgiExe, const std::string& pFirebirdRoot = FFirebirdRoot(),
-                     std::string pLockDir = "/tmp/firebird");
+                     std::string pLockDir = "/tmp/firebird", TMode pMode = TMode::cCgi);
   ~TLighttpd();
   TLighttpd(const TLighttpd&) = delete;
   TLighttpd& operator=(const TLighttpd&) = delete;
@@ -41,12 +47,15 @@ class TLighttpd {
   // lighttpd's own error log, for failure messages.
   [[nodiscard]] std::string FErrorLog() const;
 
+  // Stops the server (SIGTERM, then SIGKILL after 5 s) and reaps it.
+  void PStop() noexcept;
+
  private:
   [[nodiscard]] bool FStart(const std::string& pCgiExe, const std::string& pFirebirdRoot);
-  void PStop() noexcept;
 
   TTempDir vDir;
   std::string vLockDir;
+  TMode vMode;
   pid_t vPid = -1;
   int vPort = 0;
 };

@@ -39,6 +39,8 @@ std::string FDeployConfig(std::string_view pRelative, const TDeployPaths& pPaths
   PReplaceAll(vText, "/usr/lib/velmora", pPaths.vServiceDir);
   PReplaceAll(vText, "/var/lib/velmora/lock", pPaths.vLockDir);
   PReplaceAll(vText, "/run/fcgiwrap.socket", pPaths.vFcgiSocket);
+  PReplaceAll(vText, "/run/lighttpd", pPaths.vRuntimeDir);
+  PReplaceAll(vText, "/run/velmora", pPaths.vRuntimeDir);
   return vText;
 }
 
@@ -104,6 +106,14 @@ void PGrantToServerUser(const std::vector<std::string>& pPaths) {
   }
 }
 
+bool FProcessGone(pid_t pPid) {
+  // The state follows the command name, which is in parentheses.
+  const std::string vStat = FReadFile("/proc/" + std::to_string(pPid) + "/stat");
+  const std::size_t vClose = vStat.rfind(')');
+  return vClose == std::string::npos || vStat.compare(vClose, 4, ") Z ") == 0 ||
+         vStat.compare(vClose, 4, ") X ") == 0;
+}
+
 TChild::TChild(const std::vector<std::string>& pArgv, const TEnvironment& pEnv, const std::string& pOutput) {
   std::vector<std::string> vEnvText;
   for (const auto& [vName, vValue] : pEnv) vEnvText.push_back(vName + "=" + vValue);
@@ -130,6 +140,7 @@ TChild::TChild(const std::vector<std::string>& pArgv, const TEnvironment& pEnv, 
     _exit(127);
   }
   setpgid(vPid, vPid);
+  vGroup = vPid;
 }
 
 TChild::~TChild() { PStop(); }
@@ -138,7 +149,8 @@ TChild& TChild::operator=(TChild&& pOther) noexcept {
   if (this != &pOther) {
     PStop();
     vPid = pOther.vPid;
-    pOther.vPid = -1;
+    vGroup = pOther.vGroup;
+    pOther.vPid = pOther.vGroup = -1;
   }
   return *this;
 }
@@ -171,9 +183,25 @@ bool TChild::FWaitForFile(const std::string& pPath) {
   return false;
 }
 
+bool TChild::FTerminate() {
+  if (vPid <= 0) return true;
+  kill(vPid, SIGTERM);
+  const auto vDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < vDeadline) {
+    if (FExited()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
 void TChild::PStop() noexcept {
-  if (vPid <= 0) return;
-  const pid_t vGroup = vPid;
+  if (vPid <= 0) {
+    // The program ended by itself or by FTerminate: whatever of its group
+    // outlived it goes now.
+    if (vGroup > 0) kill(-vGroup, SIGKILL);
+    vGroup = -1;
+    return;
+  }
   kill(-vGroup, SIGTERM);
   int vStatus = 0;
   bool vReaped = false;
@@ -185,7 +213,7 @@ void TChild::PStop() noexcept {
   // leader itself) is killed.
   kill(-vGroup, SIGKILL);
   if (!vReaped) waitpid(vPid, &vStatus, 0);
-  vPid = -1;
+  vPid = vGroup = -1;
 }
 
 }  // namespace e2e

@@ -26,6 +26,7 @@ struct TDeployPaths {
   std::string vLockDir;       // /var/lib/velmora/lock
   std::string vDataDir;       // the database's directory (not in the configurations)
   std::string vFcgiSocket;    // /run/fcgiwrap.socket
+  std::string vRuntimeDir;    // /run/lighttpd, /run/velmora: where FastCGI sockets are made
 };
 
 // The file pRelative of the source tree with the installed paths replaced.
@@ -46,6 +47,10 @@ struct TDeployPaths {
 // Gives the server user every file below each of pPaths (when there is one).
 void PGrantToServerUser(const std::vector<std::string>& pPaths);
 
+// True when pPid has ended: no such process, or one that has ended and
+// waits to be reaped by a parent that is not the test.
+[[nodiscard]] bool FProcessGone(pid_t pPid);
+
 // A program started in the background with exactly pEnv, its output
 // appended to pOutput; stopped with SIGTERM (then SIGKILL) on destruction.
 class TChild {
@@ -53,7 +58,7 @@ class TChild {
   TChild() = default;
   TChild(const std::vector<std::string>& pArgv, const TEnvironment& pEnv, const std::string& pOutput);
   ~TChild();
-  TChild(TChild&& pOther) noexcept : vPid(pOther.vPid) { pOther.vPid = -1; }
+  TChild(TChild&& pOther) noexcept : vPid(pOther.vPid), vGroup(pOther.vGroup) { pOther.vPid = pOther.vGroup = -1; }
   TChild& operator=(TChild&& pOther) noexcept;
   TChild(const TChild&) = delete;
   TChild& operator=(const TChild&) = delete;
@@ -65,10 +70,16 @@ class TChild {
   [[nodiscard]] bool FWaitForPort(int pPort);
   // Waits up to 10 s until pPath exists; false as above.
   [[nodiscard]] bool FWaitForFile(const std::string& pPath);
+  // SIGTERM to the program alone, as a service manager stops a server,
+  // leaving its workers to the program; waits up to 10 s for it to end.
+  // True when it ended. What is left of its group dies with the object.
+  [[nodiscard]] bool FTerminate();
+  // SIGTERM to the whole group, SIGKILL to what is left after 5 s.
   void PStop() noexcept;
 
  private:
   pid_t vPid = -1;
+  pid_t vGroup = -1;
 };
 
 }  // namespace e2e
