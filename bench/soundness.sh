@@ -5,8 +5,13 @@
 # Run once embedded (Classic mode) and once through a Firebird server
 # started here, each on its own copy of the demo database.
 #
-#   bench/soundness.sh      (REQUESTS per mode, default 2000; ORDERS to mark
+#   bench/soundness.sh [cgi|fastcgi]
+#                           (REQUESTS per mode, default 2000; ORDERS to mark
 #                            invoiced per company, default 150; BUILD_DIR)
+#
+# cgi (the default) runs every request as its own process; fastcgi sends
+# them through lighttpd to two persistent FastCGI workers of the
+# executable, which are stopped (and so detach) before the checks.
 #
 # Besides the demo orders 001/00000104 (pre-sales: status 02, coupon
 # cleared) and 002/00000201 (status 00, coupon kept), ORDERS copies of each
@@ -15,6 +20,8 @@
 # run at a time.
 source "$(dirname "$0")/common.sh"
 
+RUN_AS=${1:-cgi}
+case $RUN_AS in cgi | fastcgi) ;; *) echo "usage: $0 [cgi|fastcgi]" >&2; exit 2 ;; esac
 REQUESTS=${REQUESTS:-2000}
 ORDERS=${ORDERS:-150}
 REQ="$REPO/bench/requests"
@@ -64,7 +71,39 @@ exec env -i PATH=/usr/bin:/bin FIREBIRD="$2" REQUEST_METHOD=POST PATH_INFO=/soap
   SERVER_PROTOCOL=HTTP/1.1 CONTENT_TYPE="text/xml; charset=utf-8" CONTENT_LENGTH="$(stat -c %s "$6")" \
   HTTP_SOAPACTION="\"urn:VelmoraIntf-IVelmora#$5\"" "$1/velmora.cgi" < "$6" > "$3/$4.$5.out"
 ONE
+if [ "$RUN_AS" = fastcgi ]; then
+  # The same request through lighttpd to the site's FastCGI workers.
+  cat > "$WORK/one.sh" <<'ONE'
+#!/usr/bin/env bash
+# one.sh URL FIREBIRD OUTDIR INDEX OPERATION BODY
+exec curl -s -o "$3/$4.$5.out" -H 'Content-Type: text/xml; charset=utf-8' \
+  -H "SOAPAction: \"urn:VelmoraIntf-IVelmora#$5\"" --data-binary "@$6" "$1/soap/IVelmora"
+ONE
+fi
 chmod +x "$WORK/one.sh"
+
+# lighttpd with the executable of a site as two FastCGI workers; sets
+# LIGHTTPD_PID and SITE_URL.
+fastcgi_start() { # site
+  local port; port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  mkdir -p "$1/docroot"
+  cat > "$1/lighttpd.conf" <<CONF
+server.modules = ("mod_fastcgi")
+server.bind = "127.0.0.1"
+server.port = $port
+server.document-root = "$1/docroot"
+server.errorlog = "$1/lighttpd-error.log"
+fastcgi.server = ("/velmora.cgi" => ((
+  "bin-path" => "$1/velmora.cgi", "socket" => "$1/velmora.sock", "check-local" => "disable",
+  "max-procs" => 2, "bin-environment" => ("FIREBIRD" => "$FBROOT"),
+)))
+CONF
+  env -i PATH=/usr/sbin:/usr/bin:/bin lighttpd -D -f "$1/lighttpd.conf" &
+  LIGHTTPD_PID=$!
+  SITE_URL="http://127.0.0.1:$port/velmora.cgi"
+  for _ in $(seq 100); do curl -s -o /dev/null "$SITE_URL/" && return 0; sleep 0.1; done
+  echo "lighttpd did not start" >&2; return 1
+}
 
 isql_query() { # database sql
   echo "$2" > "$WORK/q.sql"
@@ -79,9 +118,16 @@ for mode in embedded server; do
   dbspec="$db"; [ "$mode" = server ] && dbspec="127.0.0.1/$SRV_PORT:$db"
   site="$WORK/site-$mode"; bench_site "$site" "$dbspec"
   out="$WORK/out-$mode"; mkdir -p "$out"
+  target=$site
+  if [ "$RUN_AS" = fastcgi ]; then fastcgi_start "$site"; target=$SITE_URL; fi
   start=$SECONDS
-  awk '{ print NR, $1, $2 }' "$LIST" | xargs -P 2 -n 3 "$WORK/one.sh" "$site" "$FBROOT" "$out"
+  awk '{ print NR, $1, $2 }' "$LIST" | xargs -P 2 -n 3 "$WORK/one.sh" "$target" "$FBROOT" "$out"
   took=$((SECONDS - start))
+  if [ "$RUN_AS" = fastcgi ]; then
+    # The workers end with lighttpd: finish banner, detach.
+    kill -TERM "$LIGHTTPD_PID" 2>/dev/null; wait "$LIGHTTPD_PID" 2>/dev/null || true
+    sleep 1
+  fi
 
   answered=$(ls "$out" | wc -l)
   true_updates=$(grep -l '<return xsi:type="xsd:boolean">true</return>' "$out"/*.FAtualizaStatusPedido.out | wc -l)
@@ -95,7 +141,7 @@ for mode in embedded server; do
   d104=$(isql_query "$dbspec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '001' AND CODPEDIDO = '00000104';")
   d201=$(isql_query "$dbspec" "SELECT STATUSPEDIDO || '/' || FATURADO || '/' || COALESCE(NUMCUPOM, 'null') FROM PEDIDOC WHERE CODEMPRESA = '002' AND CODPEDIDO = '00000201';")
 
-  echo "== $mode: $REQUESTS requests ($UPDATES status updates), 2 at a time, ${took}s"
+  echo "== $mode, $RUN_AS: $REQUESTS requests ($UPDATES status updates), 2 at a time, ${took}s"
   echo "   answers: $answered; updates answered true: $true_updates of $UPDATES; reads with a document: $full_reads of $reads_sent; faults: $faults"
   echo "   gfix -v -full: exit $gfix_rc, output: ${gfix_out:-(none)}"
   echo "   marked invoiced in the database: 001/S*: $s_ok of $ORDERS (02/X/null), 002/T*: $t_ok of $ORDERS (00/X/coupon kept)"
