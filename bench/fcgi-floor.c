@@ -256,10 +256,13 @@ static int FColumnText(const XSQLVAR* v, enum TForm pForm, char* pText, size_t p
       case SQL_SHORT: vNumber = *(short*)v->sqldata; break;
       case SQL_LONG: vNumber = *(int*)v->sqldata; break;
       case SQL_INT64: vNumber = (double)*(ISC_INT64*)v->sqldata; break;
+      /* An exact numeric of SQL dialect 1 is stored as a double that is
+       * already the value; its scale only tells the declaration. */
       case SQL_DOUBLE: vNumber = *(double*)v->sqldata; break;
       default: return 0;
     }
-    for (int s = v->sqlscale; s < 0; ++s) vNumber /= 10;
+    if ((v->sqltype & ~1) != SQL_DOUBLE)
+      for (int s = v->sqlscale; s < 0; ++s) vNumber /= 10;
   }
   switch (pForm) {
     case cValor: {
@@ -303,8 +306,10 @@ static const char* FAnswer(void) {
         "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
         "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\"><SOAP-ENV:Body "
         "SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><NS1:FRetornaPedidoResponse "
-        "xmlns:NS1=\"urn:VelmoraIntf-IVelmora\"><return xsi:type=\"xsd:string\">");
+        "xmlns:NS1=\"urn:VelmoraIntf-IVelmora\"><return xsi:type=\"xsd:string\"");
+  /* An order that is not there is an empty string: an empty element. */
   const ISC_STATUS vFetch = isc_dsql_fetch(st, &gStmt, SQLDA_VERSION1, gOutDa);
+  PPuts(vFetch == 0 ? ">" : "/>");
   if (vFetch == 0) {
     PPuts("&lt;?xml version=\"1.0\" encoding=\"ISO-8859-1\"?&gt;&lt;Pedido&gt;");
     for (int e = 0; e < cElementCount; ++e) {
@@ -317,11 +322,11 @@ static const char* FAnswer(void) {
       PElement(cElements[e].vElement, vText, (size_t)n);
       if (e == cEnceFatLast) PPuts("&lt;/EnceFat&gt;");
     }
-    PPuts("&lt;/Pedido&gt;");
+    PPuts("&lt;/Pedido&gt;</return>");
   } else if (vFetch != 100 && (vError = FError(st))) {
     return vError;
   }
-  PPuts("</return></NS1:FRetornaPedidoResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>");
+  PPuts("</NS1:FRetornaPedidoResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>");
   isc_dsql_free_statement(st, &gStmt, DSQL_close);
   if ((vError = FError(st))) return vError;
   isc_commit_transaction(st, &tr);

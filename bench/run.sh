@@ -18,6 +18,7 @@
 # (15: on loopback an occasional Firebird connection stalls for a 1 s TCP
 # retransmission, floor and service alike; a longer run averages those
 # stalls out of the ratio).
+# Then the persistent mode's benchmark, bench/fastcgi.sh (FASTCGI=0 skips it).
 # Run it on a quiet machine: it prints the load average it started with.
 source "$(dirname "$0")/common.sh"
 
@@ -250,3 +251,10 @@ for s in emb srv; do
 done
 echo
 echo "finished in $((SECONDS - START)) s"
+
+if [ "${FASTCGI:-1}" != 0 ]; then
+  # Nothing of this run is needed any more: no idle server beside the next one.
+  fbserver_stop; SRV_PID=""
+  echo
+  "$REPO/bench/fastcgi.sh"
+fi

@@ -9,6 +9,7 @@ packages=(
   libxml2-dev libinih-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils firebird3.0-server
   lighttpd php8.2-cli php8.2-soap curl
+  libfcgi-dev php8.2-fpm php8.2-interbase
   clang libclang-rt-14-dev wrk locales
 )
 
