@@ -6,6 +6,7 @@
 #   cgi            the service as a CGI program
 #   fcgi           the service in FastCGI mode (mod_fastcgi bin-path, max-procs 2)
 #   warm           the warm floor (bench/fcgi-floor.c), the same way
+#   warm-prep      the warm floor preparing its statement in every request
 #   php            PHP's SoapServer under php-fpm (bench/php/velmora-soapserver.php,
 #                  persistent PDO connection, a static pool of 2 children)
 #
@@ -77,10 +78,10 @@ mkdir -p "$WORK/docroot"
 # /<site>/velmora.cgi and /<site>/attach-query: CGI; /<site>/fcgi/velmora.cgi
 # and /<site>/fcgi/fcgi-floor: FastCGI programs started by lighttpd;
 # /<site>/velmora-soapserver.php: php-fpm; /soak/fcgi/velmora.cgi: one worker.
-fastcgi_program() { # url-prefix executable socket procs
+fastcgi_program() { # url-prefix executable socket procs [prepare-each]
   cat <<BACKEND
   "$1" => (( "socket" => "$3", "bin-path" => "$2", "max-procs" => $4, "check-local" => "disable",
-             "bin-environment" => ("FIREBIRD" => "$FBROOT") )),
+             "bin-environment" => ("FIREBIRD" => "$FBROOT", "FLOOR_PREPARE_EACH" => "${5:-0}") )),
 BACKEND
 }
 {
@@ -101,6 +102,7 @@ CONF
   for s in emb srv; do
     fastcgi_program "/$s/fcgi/velmora.cgi" "$WORK/$s/velmora.cgi" "$WORK/fcgi-$s.sock" "$FCGI_PROCS"
     fastcgi_program "/$s/fcgi/fcgi-floor" "$WORK/$s/fcgi-floor" "$WORK/warm-$s.sock" "$FCGI_PROCS"
+    fastcgi_program "/$s/fcgi/prepare-floor" "$WORK/$s/fcgi-floor" "$WORK/warm-prep-$s.sock" "$FCGI_PROCS" 1
     echo "  \"/$s/velmora-soapserver.php\" => (( \"socket\" => \"$WORK/php-$s.sock\" )),"
   done
   fastcgi_program "/soak/fcgi/velmora.cgi" "$WORK/soak/velmora.cgi" "$WORK/fcgi-soak.sock" 1
@@ -143,7 +145,7 @@ for order in 00000101 00000102 00000103 00000104 00000105 00000999; do
     k="$WORK/check/$s.$order"
     post "$BASE/$s/velmora.cgi/soap/IVelmora" FRetornaPedido "$body" "$k.cgi.head" > "$k.cgi"
     grep -q '<NS1:FRetornaPedidoResponse' "$k.cgi" || { echo "$0: $s cgi answers:" >&2; head -c 600 "$k.cgi" >&2; exit 1; }
-    for p in fcgi/velmora.cgi fcgi/fcgi-floor; do
+    for p in fcgi/velmora.cgi fcgi/fcgi-floor fcgi/fcgi-floor-prep; do
       post "$BASE/$s/$p/soap/IVelmora" FRetornaPedido "$body" "$k.head" > "$k.out"
       if ! cmp -s "$k.cgi" "$k.out" || [ "$(grep -i '^Content-Type' "$k.head")" != "$(grep -i '^Content-Type' "$k.cgi.head")" ]; then
         echo "$0: $s/$p answers order $order unlike the CGI:" >&2; diff <(cat "$k.cgi.head" "$k.cgi") <(cat "$k.head" "$k.out") | head -20 >&2
@@ -176,17 +178,18 @@ wrk_run() { # key concurrency url
   sock=$(awk -F'[ ,]+' '/Socket errors/ { print $4 + $6 + $8 + $10 }' <<<"$out")
   ERR[$key]=$(( ${non2xx:-0} + ${sock:-0} ))
 }
-PROGRAMS="attach-query cgi fcgi warm php"
+PROGRAMS="attach-query cgi fcgi warm warm-prep php"
 url_of() { # program site
   case $1 in
     attach-query) echo "$BASE/$2/attach-query/soap/IVelmora" ;;
     cgi) echo "$BASE/$2/velmora.cgi/soap/IVelmora" ;;
     fcgi) echo "$BASE/$2/fcgi/velmora.cgi/soap/IVelmora" ;;
     warm) echo "$BASE/$2/fcgi/fcgi-floor/soap/IVelmora" ;;
+    warm-prep) echo "$BASE/$2/fcgi/prepare-floor/soap/IVelmora" ;;
     php) echo "$BASE/$2/velmora-soapserver.php" ;;
   esac
 }
-runs=$(( $(wc -w <<<"$FCGI_CONCURRENCY") * 2 * 5 ))
+runs=$(( $(wc -w <<<"$FCGI_CONCURRENCY") * 2 * $(wc -w <<<"$PROGRAMS") ))
 echo "wrk, $runs runs of ${FCGI_WRK_SECONDS}s..." >&2
 for conc in $FCGI_CONCURRENCY; do
   for s in emb srv; do
@@ -234,21 +237,23 @@ echo "load average before: $LOAD_BEFORE; after: $LOAD_AFTER"
 echo
 echo "FRetornaPedido through lighttpd + wrk, ${FCGI_WRK_SECONDS}s a run, interleaved; $FCGI_PROCS workers a FastCGI program"
 echo "and php-fpm children; requests/s, latency p50/p99 ms, errors (non-2xx + socket, 5 s timeout);"
-echo "ratios to the warm floor (warm) and to the CGI floor (attach-query) of the same site and concurrency"
-printf '%-18s %4s %9s %9s %9s %6s %8s %8s  %s\n' case conc req/s p50 p99 errors /warm /cgi-fl target
+echo "ratios to the warm floor (warm), to the warm floor preparing in every request (warm-prep) and to the"
+echo "CGI floor (attach-query) of the same site and concurrency"
+printf '%-18s %4s %9s %9s %9s %6s %7s %7s %7s  %s\n' case conc req/s p50 p99 errors /warm /w-prep /cgi-fl target
 for conc in $FCGI_CONCURRENCY; do
   for s in emb srv; do
     for p in $PROGRAMS; do
       k="$p.$s/$conc" t=""
       rw=$(bench_ratio "${RPS[$k]}" "${RPS[warm.$s/$conc]}")
+      rp=$(bench_ratio "${RPS[$k]}" "${RPS[warm-prep.$s/$conc]}")
       rc=$(bench_ratio "${RPS[$k]}" "${RPS[attach-query.$s/$conc]}")
       if [ "$p" = fcgi ] && [ "$conc" = 2 ]; then
         t="rps>=10x cgi-fl: $(bench_verdict "$rc" ge 10); rps>=0.8x warm: $(bench_verdict "$rw" ge 0.8); errors: ${ERR[$k]}"
       elif [ "$p" = fcgi ] && [ "$conc" = 50 ]; then
         t="p99<=50: $(bench_verdict "${LP99[$k]}" le 50); errors: ${ERR[$k]}"
       fi
-      printf '%-18s %4s %9s %9s %9s %6s %8s %8s  %s\n' "$p.$s" "$conc" "${RPS[$k]}" "${LP50[$k]}" "${LP99[$k]}" \
-        "${ERR[$k]}" "$rw" "$rc" "$t"
+      printf '%-18s %4s %9s %9s %9s %6s %7s %7s %7s  %s\n' "$p.$s" "$conc" "${RPS[$k]}" "${LP50[$k]}" "${LP99[$k]}" \
+        "${ERR[$k]}" "$rw" "$rp" "$rc" "$t"
     done
   done
 done
