@@ -17,6 +17,7 @@
 #   bench/fastcgi.sh        (BUILD_DIR=<dir> picks another build tree)
 #
 # Knobs: FCGI_WRK_SECONDS (10 s a run), FCGI_CONCURRENCY ("1 2 50"),
+# FCGI_PROGRAMS (the names above, all of them),
 # FCGI_PROCS (workers per FastCGI program and php-fpm children, 2),
 # SOAK_FIRST (1000), SOAK_REQUESTS (100000; 0 skips the soak).
 # Before anything is timed every program must answer the order documents of
@@ -175,10 +176,11 @@ wrk_run() { # key concurrency url
   LP99[$key]=$(bench_to_ms "$(awk '$1 == "99%" { print $2 }' <<<"$out")")
   local non2xx sock
   non2xx=$(awk '/Non-2xx/ { print $NF }' <<<"$out")
-  sock=$(awk -F'[ ,]+' '/Socket errors/ { print $4 + $6 + $8 + $10 }' <<<"$out")
+  sock=$(awk '/Socket errors/ { n = 0; for (i = 1; i <= NF; ++i) if ($i ~ /^[0-9]+,?$/) n += $i; print n }' <<<"$out")
   ERR[$key]=$(( ${non2xx:-0} + ${sock:-0} ))
+  [ "$(awk '/ requests in / { print $1 }' <<<"$out")" != 0 ] || { echo "$0: $key: no answer at all:" >&2; echo "$out" >&2; }
 }
-PROGRAMS="attach-query cgi fcgi warm warm-prep php"
+PROGRAMS=${FCGI_PROGRAMS:-attach-query cgi fcgi warm warm-prep php}
 url_of() { # program site
   case $1 in
     attach-query) echo "$BASE/$2/attach-query/soap/IVelmora" ;;
@@ -244,9 +246,9 @@ for conc in $FCGI_CONCURRENCY; do
   for s in emb srv; do
     for p in $PROGRAMS; do
       k="$p.$s/$conc" t=""
-      rw=$(bench_ratio "${RPS[$k]}" "${RPS[warm.$s/$conc]}")
-      rp=$(bench_ratio "${RPS[$k]}" "${RPS[warm-prep.$s/$conc]}")
-      rc=$(bench_ratio "${RPS[$k]}" "${RPS[attach-query.$s/$conc]}")
+      rw=$(bench_ratio "${RPS[$k]}" "${RPS[warm.$s/$conc]:-}")
+      rp=$(bench_ratio "${RPS[$k]}" "${RPS[warm-prep.$s/$conc]:-}")
+      rc=$(bench_ratio "${RPS[$k]}" "${RPS[attach-query.$s/$conc]:-}")
       if [ "$p" = fcgi ] && [ "$conc" = 2 ]; then
         t="rps>=10x cgi-fl: $(bench_verdict "$rc" ge 10); rps>=0.8x warm: $(bench_verdict "$rw" ge 0.8); errors: ${ERR[$k]}"
       elif [ "$p" = fcgi ] && [ "$conc" = 50 ]; then

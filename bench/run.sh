@@ -157,7 +157,7 @@ wrk_run() { # key concurrency url [action body]
   LP99[$key]=$(to_ms "$(awk '$1 == "99%" { print $2 }' <<<"$out")")
   local non2xx sock
   non2xx=$(awk '/Non-2xx/ { print $NF }' <<<"$out")
-  sock=$(awk -F'[ ,]+' '/Socket errors/ { print $4 + $6 + $8 + $10 }' <<<"$out")
+  sock=$(awk '/Socket errors/ { n = 0; for (i = 1; i <= NF; ++i) if ($i ~ /^[0-9]+,?$/) n += $i; print n }' <<<"$out")
   ERR[$key]=$(( ${non2xx:-0} + ${sock:-0} ))
 }
 for conc in 1 2; do
