@@ -166,6 +166,14 @@ for s in emb srv; do
     grep -qF '&lt;Pedido&gt;&lt;CODEMPRESA&gt;001' || { echo "$0: $s/attach-query gives no order document" >&2; exit 1; }
 done
 
+# The PHP peer's connections are persistent: after the checks above, no
+# more attachments of php-fpm to the server than it has children.
+echo "SELECT COUNT(*) FROM MON\$ATTACHMENTS WHERE MON\$REMOTE_PROCESS CONTAINING 'php-fpm';" > "$WORK/php-attachments.sql"
+PHP_ATTACHMENTS=$(FIREBIRD="$FBROOT" isql-fb -q -b -user SYSDBA -password masterkey -i "$WORK/php-attachments.sql" \
+  "127.0.0.1/$SRV_PORT:$WORK/srv.fdb" | awk 'NF { v = $NF } END { print v }')
+[ "${PHP_ATTACHMENTS:-0}" -ge 1 ] && [ "$PHP_ATTACHMENTS" -le "$FCGI_PROCS" ] ||
+  { echo "$0: php-fpm holds ${PHP_ATTACHMENTS:-no} attachments to the server, its pool $FCGI_PROCS children" >&2; exit 1; }
+
 declare -A RPS LP50 LP99 ERR
 wrk_run() { # key concurrency url
   local key=$1 conc=$2 out threads=$(( $2 < 2 ? $2 : 2 ))
@@ -238,7 +246,8 @@ echo "velmora FastCGI benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) core
 echo "load average before: $LOAD_BEFORE; after: $LOAD_AFTER"
 echo
 echo "FRetornaPedido through lighttpd + wrk, ${FCGI_WRK_SECONDS}s a run, interleaved; $FCGI_PROCS workers a FastCGI program"
-echo "and php-fpm children; requests/s, latency p50/p99 ms, errors (non-2xx + socket, 5 s timeout);"
+echo "and php-fpm children ($PHP_ATTACHMENTS persistent attachments of php-fpm to the server after 6 requests);"
+echo "requests/s, latency p50/p99 ms, errors (non-2xx + socket, 5 s timeout);"
 echo "ratios to the warm floor (warm), to the warm floor preparing in every request (warm-prep) and to the"
 echo "CGI floor (attach-query) of the same site and concurrency"
 printf '%-18s %4s %9s %9s %9s %6s %7s %7s %7s  %s\n' case conc req/s p50 p99 errors /warm /w-prep /cgi-fl target
