@@ -38,7 +38,8 @@ START=$SECONDS
 for tool in wrk lighttpd curl isql-fb "$PHP_FPM"; do
   command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
 done
-php -m 2>/dev/null | grep -qx PDO_Firebird || { echo "$0: PHP has no PDO_Firebird (php8.2-interbase)" >&2; exit 1; }
+# (grep -q ending first would make php's SIGPIPE fail the pipeline)
+grep -qx PDO_Firebird <<<"$(php -m 2>/dev/null)" || { echo "$0: PHP has no PDO_Firebird (php8.2-interbase)" >&2; exit 1; }
 echo "building..." >&2
 bench_build
 echo "databases and server..." >&2
@@ -162,8 +163,8 @@ for order in 00000101 00000102 00000103 00000104 00000105 00000999; do
   done
 done
 for s in emb srv; do
-  post "$BASE/$s/attach-query/soap/IVelmora" FRetornaPedido "$REQ/FRetornaPedido.xml" |
-    grep -qF '&lt;Pedido&gt;&lt;CODEMPRESA&gt;001' || { echo "$0: $s/attach-query gives no order document" >&2; exit 1; }
+  grep -qF '&lt;Pedido&gt;&lt;CODEMPRESA&gt;001' <<<"$(post "$BASE/$s/attach-query/soap/IVelmora" FRetornaPedido \
+    "$REQ/FRetornaPedido.xml")" || { echo "$0: $s/attach-query gives no order document" >&2; exit 1; }
 done
 
 # The PHP peer's connections are persistent: after the checks above, no
@@ -224,8 +225,8 @@ soak_to() { # total requests answered so far, wanted
 SOAK_PID=""; RSS_FIRST=""; RSS_LAST=""; SOAK_RATE=""
 if [ "$SOAK_REQUESTS" -gt 0 ]; then
   echo "soak: $SOAK_REQUESTS requests to one worker..." >&2
-  post "$BASE/soak/fcgi/velmora.cgi/soap/IVelmora" FRetornaPedido "$REQ/FRetornaPedido.xml" |
-    grep -qF '&lt;Pedido&gt;&lt;CodEmpresa&gt;001' || { echo "$0: the soak worker gives no order document" >&2; exit 1; }
+  grep -qF '&lt;Pedido&gt;&lt;CodEmpresa&gt;001' <<<"$(post "$BASE/soak/fcgi/velmora.cgi/soap/IVelmora" FRetornaPedido \
+    "$REQ/FRetornaPedido.xml")" || { echo "$0: the soak worker gives no order document" >&2; exit 1; }
   for pid in $(pgrep -P "$LIGHTTPD_PID"); do
     [ "$(readlink "/proc/$pid/exe")" = "$WORK/soak/velmora.cgi" ] && SOAK_PID=$pid
   done
