@@ -7,6 +7,8 @@
 #   bench_server                   a private Firebird server on 127.0.0.1; sets SRV_PORT
 #   bench_site DIR CAMINHO         DIR with the executables and a caminhoBDQuindar.ini
 #   bench_case FILE NAME EXE INPUT PATH_INFO METHOD [ACTION]   a runner case file
+#   bench_to_ms WRK-TIME / bench_ratio A B / bench_verdict R le|ge T   for the tables
+# Whatever else a script starts in the background it adds to BENCH_PIDS.
 set -euo pipefail
 
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,6 +21,7 @@ RUNNER="$BUILD/bench/bench-runner"
 WORK="$(mktemp -d /tmp/velmora-bench-XXXXXX)"
 SRV_PID=""
 LIGHTTPD_PID=""
+BENCH_PIDS=()
 
 # Asks a process of ours to end, and ends it after 5 s if it does not.
 bench_stop() {
@@ -31,6 +34,8 @@ bench_stop() {
 bench_cleanup() {
   set +e
   [ -n "$LIGHTTPD_PID" ] && bench_stop "$LIGHTTPD_PID"
+  local pid
+  for pid in "${BENCH_PIDS[@]}"; do bench_stop "$pid"; done
   [ -n "$SRV_PID" ] && bench_stop "$SRV_PID"
   rm -rf "$WORK"
 }
@@ -38,7 +43,7 @@ trap bench_cleanup EXIT
 
 bench_build() {
   cmake -S "$REPO" -B "$BUILD" >/dev/null
-  cmake --build "$BUILD" --target velmora.cgi hello attach-query bench-runner -j2 >/dev/null
+  cmake --build "$BUILD" --target velmora.cgi hello attach-query fcgi-floor bench-runner -j2 >/dev/null
 }
 
 bench_database() {
@@ -61,7 +66,7 @@ bench_server() {
 
 bench_site() {
   mkdir -p "$1"
-  cp "$BUILD/velmora.cgi" "$BUILD/bench/hello" "$BUILD/bench/attach-query" "$1/"
+  cp "$BUILD/velmora.cgi" "$BUILD/bench/hello" "$BUILD/bench/attach-query" "$BUILD/bench/fcgi-floor" "$1/"
   printf '[DATABASE]\nCAMINHO=%s\nUSUARIO=SYSDBA\nSENHA=masterkey\n' "$2" > "$1/caminhoBDQuindar.ini"
 }
 
@@ -97,4 +102,15 @@ bench_run_once() {
   local -a vars
   mapfile -t vars < <(sed -n '4,$p' "$file")
   env -i "${vars[@]}" "$@" "$exe" < "$input"
+}
+
+# A wrk latency ("812.00us", "1.20ms", "1.03s") in milliseconds.
+bench_to_ms() {
+  awk -v v="$1" 'BEGIN { if (v ~ /us$/) printf "%.2f", v / 1000; else if (v ~ /ms$/) printf "%.2f", v + 0;
+                         else if (v ~ /s$/) printf "%.2f", v * 1000; else print v }'
+}
+bench_ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 == 0) print "-"; else printf "%.2f", a / b }'; }
+bench_verdict() {
+  awk -v r="$1" -v op="$2" -v t="$3" 'BEGIN { if (r == "-" || r == "") print "";
+    else if ((op == "le" && r + 0 <= t) || (op == "ge" && r + 0 >= t)) print "met"; else print "NOT met" }'
 }

@@ -18,6 +18,7 @@
 # (15: on loopback an occasional Firebird connection stalls for a 1 s TCP
 # retransmission, floor and service alike; a longer run averages those
 # stalls out of the ratio).
+# Then the persistent mode's benchmark, bench/fastcgi.sh (FASTCGI=0 skips it).
 # Run it on a quiet machine: it prints the load average it started with.
 source "$(dirname "$0")/common.sh"
 
@@ -156,7 +157,7 @@ wrk_run() { # key concurrency url [action body]
   LP99[$key]=$(to_ms "$(awk '$1 == "99%" { print $2 }' <<<"$out")")
   local non2xx sock
   non2xx=$(awk '/Non-2xx/ { print $NF }' <<<"$out")
-  sock=$(awk -F'[ ,]+' '/Socket errors/ { print $4 + $6 + $8 + $10 }' <<<"$out")
+  sock=$(awk '/Socket errors/ { n = 0; for (i = 1; i <= NF; ++i) if ($i ~ /^[0-9]+,?$/) n += $i; print n }' <<<"$out")
   ERR[$key]=$(( ${non2xx:-0} + ${sock:-0} ))
 }
 for conc in 1 2; do
@@ -250,3 +251,10 @@ for s in emb srv; do
 done
 echo
 echo "finished in $((SECONDS - START)) s"
+
+if [ "${FASTCGI:-1}" != 0 ]; then
+  # Nothing of this run is needed any more: no idle server beside the next one.
+  fbserver_stop; SRV_PID=""
+  echo
+  "$REPO/bench/fastcgi.sh"
+fi

@@ -209,6 +209,10 @@ def client(seed):
                     stats["update_true"] += 1
                 elif b'xsd:boolean">false<' in body:
                     stats["update_false"] += 1
+                elif restart and designed_failure(req, body):
+                    # The check before the update failed: passed on as a fault.
+                    stats["designed_failure"] += 1
+                    late.append((wall, req, body[:300]))
                 else:
                     stats["failed"] += 1
                     problems.append("%r: %r" % (req, body[:300]))

@@ -11,6 +11,7 @@ packages=(
   lighttpd php8.2-cli php8.2-soap curl
   apache2 libapache2-mod-fcgid nginx fcgiwrap spawn-fcgi
   dpkg-dev fakeroot
+  php8.2-fpm php8.2-interbase
   clang libclang-rt-14-dev wrk locales
 )
 
