@@ -24,17 +24,23 @@ namespace port {
 namespace {
 
 // Writes all of pData to pFd, resuming after signals and short writes.
-bool FWriteAll(int pFd, std::string_view pData) {
-  while (!pData.empty()) {
-    const ssize_t vWritten = ::write(pFd, pData.data(), pData.size());
+// Writes pData to pFd, resuming after signals and short writes; the bytes
+// written (all of them unless the system refused the rest).
+std::size_t FWritten(int pFd, std::string_view pData) {
+  std::size_t vDone = 0;
+  while (vDone < pData.size()) {
+    const ssize_t vWritten = ::write(pFd, pData.data() + vDone, pData.size() - vDone);
     if (vWritten < 0) {
       if (errno == EINTR) continue;
-      return false;
+      break;
     }
-    pData.remove_prefix(static_cast<std::size_t>(vWritten));
+    if (vWritten == 0) break;
+    vDone += static_cast<std::size_t>(vWritten);
   }
-  return true;
+  return vDone;
 }
+
+bool FWriteAll(int pFd, std::string_view pData) { return FWritten(pFd, pData) == pData.size(); }
 
 // Holds the descriptor and its flock; closing the descriptor releases the
 // lock, so the destructor is the whole unlock path.
@@ -49,10 +55,11 @@ class TPosixAppendFile final : public IAppendFile {
   // leave part of a line that the next line is glued to: what it wrote is
   // taken back. Every writer holds the flock, so nobody appended meanwhile.
   bool FWrite(std::string_view pData) override {
-    const off_t vEnd = ::lseek(vFd, 0, SEEK_END);
-    if (FWriteAll(vFd, pData)) return true;
-    if (vEnd >= 0) {
-      while (::ftruncate(vFd, vEnd) != 0 && errno == EINTR) {
+    const std::size_t vWritten = FWritten(vFd, pData);
+    if (vWritten == pData.size()) return true;
+    struct stat vStat {};
+    if (vWritten > 0 && ::fstat(vFd, &vStat) == 0 && vStat.st_size >= static_cast<off_t>(vWritten)) {
+      while (::ftruncate(vFd, vStat.st_size - static_cast<off_t>(vWritten)) != 0 && errno == EINTR) {
       }
     }
     return false;
@@ -70,11 +77,14 @@ class TEnvPosix final : public IEnv {
   TEnvPosix() { (void)::signal(SIGXFSZ, SIG_IGN); }
 
   std::string FExePath() override {
-    std::string vPath(4096, '\0');
-    const ssize_t vLength = ::readlink("/proc/self/exe", vPath.data(), vPath.size());
-    if (vLength <= 0) return {};
-    vPath.resize(static_cast<std::size_t>(vLength));
-    return vPath;
+    // The executable of a running process does not change: read once (a
+    // FastCGI worker asks at every request).
+    std::call_once(vExePathOnce, [this] {
+      std::string vPath(4096, '\0');
+      const ssize_t vLength = ::readlink("/proc/self/exe", vPath.data(), vPath.size());
+      if (vLength > 0) vExePath = vPath.substr(0, static_cast<std::size_t>(vLength));
+    });
+    return vExePath;
   }
 
   std::vector<std::pair<std::string, std::string>> FEnvironment() override {
@@ -252,6 +262,8 @@ class TEnvPosix final : public IEnv {
     return vGenerator;
   }
 
+  std::once_flag vExePathOnce;
+  std::string vExePath;
   std::once_flag vSeparatorOnce;
   char vSeparator = '.';
   std::mutex vGeneratorLock;
