@@ -20,6 +20,7 @@
 
 #include "e2e/LighttpdFixture.h"
 #include "e2e/ProcessRunner.h"
+#include "support/TestText.h"
 
 namespace {
 
@@ -110,13 +111,6 @@ double FChildCpuSeconds() {
          static_cast<double>(vUsage.ru_utime.tv_usec + vUsage.ru_stime.tv_usec) / 1e6;
 }
 
-bool FWellFormed(const std::string& pText) {
-  xmlDocPtr vDoc = xmlReadMemory(pText.data(), static_cast<int>(pText.size()), nullptr, nullptr,
-                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  const bool vOk = vDoc != nullptr;
-  xmlFreeDoc(vDoc);
-  return vOk;
-}
 
 struct TAnswer {
   std::string vStatus;  // the Status: line's value
@@ -200,7 +194,7 @@ class BadInput : public ::testing::Test {
       EXPECT_EQ(a.vBody.find(c.vForbidden), std::string::npos) << a.vBody.substr(0, 2000);
     }
     if (a.vHeader.find("Content-Type: text/xml\r\n") != std::string::npos) {
-      EXPECT_TRUE(FWellFormed(a.vBody)) << a.vBody;
+      EXPECT_TRUE(testsupport::FWellFormedXml(a.vBody)) << a.vBody;
     }
     EXPECT_EQ(FListing(vDir.FPath(), "log"), vDirBefore);
     EXPECT_EQ(FListing(vScratch.FPath()), vScratchBefore);

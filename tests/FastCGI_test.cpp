@@ -16,6 +16,7 @@
 #include "e2e/FastCGIWorker.h"
 #include "e2e/ProcessRunner.h"
 #include "e2e/RowLock.h"
+#include "support/TestText.h"
 
 namespace {
 
@@ -91,16 +92,7 @@ std::vector<TCase> FCases() {
   };
 }
 
-std::string FLogOf(const std::string& pDir) {
-  std::string vLog;
-  if (!fs::exists(pDir + "/log")) return vLog;
-  for (const auto& vEntry : fs::directory_iterator(pDir + "/log")) {
-    std::stringstream vText;
-    vText << std::ifstream(vEntry.path(), std::ios::binary).rdbuf();
-    vLog += vText.str();
-  }
-  return vLog;
-}
+std::string FLogOf(const std::string& pDir) { return testsupport::FLogDirText(pDir); }
 
 class FastCGI : public ::testing::Test {
  protected:

@@ -25,6 +25,7 @@
 
 #include "e2e/LighttpdFixture.h"
 #include "e2e/ProcessRunner.h"
+#include "support/TestText.h"
 #include "e2e/RowLock.h"
 #include "support/FirebirdFixture.h"
 
@@ -50,13 +51,6 @@ std::string FKey(std::string_view pEmpresa, std::string_view pPedido) {
          "</CodPedido><TipoPedido>P</TipoPedido></pChavePedido>";
 }
 
-bool FWellFormed(const std::string& pText) {
-  xmlDocPtr vDoc = xmlReadMemory(pText.data(), static_cast<int>(pText.size()), nullptr, nullptr,
-                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  const bool vOk = vDoc != nullptr;
-  xmlFreeDoc(vDoc);
-  return vOk;
-}
 
 // Calls pOperation (with the key of order pPedido of company 001 unless it
 // takes none) and checks that the answer is whole.
@@ -85,7 +79,7 @@ TAnswer FCall(const e2e::TServiceDir& pDir, std::string_view pOperation, std::st
   EXPECT_EQ(vAnswer.vHeader.rfind("Status: 200 OK\r\n", 0), 0u) << pOperation << vAnswer.vHeader;
   EXPECT_NE(vAnswer.vHeader.find("Content-Length: " + std::to_string(vAnswer.vBody.size()) + "\r\n"), std::string::npos)
       << pOperation << vAnswer.vHeader;
-  EXPECT_TRUE(FWellFormed(vAnswer.vBody)) << pOperation << vAnswer.vBody;
+  EXPECT_TRUE(testsupport::FWellFormedXml(vAnswer.vBody)) << pOperation << vAnswer.vBody;
   return vAnswer;
 }
 

@@ -21,6 +21,7 @@
 #include "port/Env.h"
 #include "port/MemEnv.h"
 #include "support/FirebirdFixture.h"
+#include "support/TestText.h"
 #include "tracelog/LogNFe.h"
 
 namespace opstest {
@@ -64,7 +65,7 @@ class TOpsTest : public ::testing::Test {
   // The module of the process, configured for pCaminho; the trace lines of
   // its construction are left out of FLinhas().
   data::TFireBird& FModulo(const std::string& pCaminho) {
-    vEnv.PSetFile(cIni, "[DATABASE]\r\nCAMINHO=" + pCaminho + "\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n");
+    vEnv.PSetFile(cIni, testsupport::FIniText(pCaminho));
     vModulo = std::make_unique<data::TFireBird>(vEnv);
     PMarcaLog();
     return *vModulo;
@@ -101,23 +102,7 @@ class TOpsTest : public ::testing::Test {
 
  private:
   std::vector<std::string> FTodasLinhas() {
-    const std::string vText = vEnv.FFile(tracelog::FRetornaLog().FFileName());
-    std::vector<std::string> vLines;
-    std::size_t vStart = 0;
-    for (std::size_t vEnd; (vEnd = vText.find("\r\n", vStart)) != std::string::npos; vStart = vEnd + 2) {
-      const std::string vLine = vText.substr(vStart, vEnd - vStart);
-      // Stack listing lines are indented; they are no log lines of their own.
-      if (vLine.empty() || vLine[0] == ' ') continue;
-      const std::size_t vOpen = vLine.find(" : [");
-      if (vOpen == std::string::npos || vOpen < 6) continue;
-      const std::string vNivel = vLine.substr(vOpen - 6, 6);
-      std::string vSender = vLine.substr(vOpen + 4, vLine.find(']', vOpen) - vOpen - 4);
-      vSender.erase(vSender.find_last_not_of(' ') + 1);
-      if (vSender == "TLog") continue;
-      const std::string vMessage = vLine.substr(vLine.find("] ", vOpen) + 2);
-      vLines.push_back((vNivel == "ERRO  " ? "ERRO [" : "[") + vSender + "] " + vMessage);
-    }
-    return vLines;
+    return testsupport::FSenderLines(vEnv.FFile(tracelog::FRetornaLog().FFileName()), true);
   }
 
   std::size_t vInicio = 0;

@@ -15,6 +15,7 @@
 
 #include "e2e/LighttpdFixture.h"
 #include "e2e/ProcessRunner.h"
+#include "support/TestText.h"
 
 namespace {
 
@@ -39,18 +40,7 @@ class VelmoraCgi : public ::testing::Test {
 };
 
 // The trace log of an installation, all files together.
-std::string FLogOf(const e2e::TServiceDir& pDir) {
-  std::string vLog;
-  const std::filesystem::path vLogDir = pDir.FPath() + "/log";
-  if (!std::filesystem::exists(vLogDir)) return vLog;
-  for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
-    std::ifstream vIn(vEntry.path(), std::ios::binary);
-    std::ostringstream vText;
-    vText << vIn.rdbuf();
-    vLog += vText.str();
-  }
-  return vLog;
-}
+std::string FLogOf(const e2e::TServiceDir& pDir) { return testsupport::FLogDirText(pDir.FPath()); }
 
 
 TEST_F(VelmoraCgi, TraceLogIsClosedBeforeTheProcessEnds) {

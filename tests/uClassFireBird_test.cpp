@@ -9,6 +9,7 @@
 #include "data/uClassControle.h"
 #include "port/MemEnv.h"
 #include "support/FirebirdFixture.h"
+#include "support/TestText.h"
 #include "tracelog/LogNFe.h"
 
 namespace {
@@ -28,20 +29,7 @@ class TFireBirdTest : public ::testing::Test {
 
   // "[sender] message" of every line written so far, banners left out.
   std::vector<std::string> FLogLines() {
-    const std::string vText = vEnv.FFile(tracelog::FRetornaLog().FFileName());
-    std::vector<std::string> vLines;
-    std::size_t vStart = 0;
-    for (std::size_t vEnd; (vEnd = vText.find("\r\n", vStart)) != std::string::npos; vStart = vEnd + 2) {
-      const std::string vLine = vText.substr(vStart, vEnd - vStart);
-      const std::size_t vOpen = vLine.find(" : [");
-      if (vOpen == std::string::npos) continue;
-      std::string vSender = vLine.substr(vOpen + 4, vLine.find(']', vOpen) - vOpen - 4);
-      vSender.erase(vSender.find_last_not_of(' ') + 1);
-      const std::string vMessage = vLine.substr(vLine.find("] ", vOpen) + 2);
-      if (vSender == "TLog") continue;
-      vLines.push_back("[" + vSender + "] " + vMessage);
-    }
-    return vLines;
+    return testsupport::FSenderLines(vEnv.FFile(tracelog::FRetornaLog().FFileName()), false);
   }
 
   port::TMemEnv vEnv;

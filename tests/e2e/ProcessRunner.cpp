@@ -1,5 +1,7 @@
 #include "e2e/ProcessRunner.h"
 
+#include "support/TestText.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -135,7 +137,7 @@ TServiceDir::TServiceDir(const std::string& pDatabase, const std::string& pExecu
   vExe = FPath() + "/" + fs::path(pExecutable).filename().string();
   fs::copy_file(pExecutable, vExe);
   std::ofstream(FPath() + "/caminhoBDQuindar.ini")
-      << "[DATABASE]\r\nCAMINHO=" << pDatabase << "\r\nUSUARIO=SYSDBA\r\nSENHA=masterkey\r\n";
+      << testsupport::FIniText(pDatabase);
 }
 
 TProcessResult TServiceDir::FRunCgi(const TEnvironment& pVariables, std::string_view pStdin) const {

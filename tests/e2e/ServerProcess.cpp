@@ -44,35 +44,6 @@ std::string FDeployConfig(std::string_view pRelative, const TDeployPaths& pPaths
   return vText;
 }
 
-int FFreePort() {
-  int vSocket = socket(AF_INET, SOCK_STREAM, 0);
-  if (vSocket < 0) throw std::runtime_error("socket failed");
-  sockaddr_in vAddress{};
-  vAddress.sin_family = AF_INET;
-  vAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t vLength = sizeof vAddress;
-  int vPort = -1;
-  if (bind(vSocket, reinterpret_cast<sockaddr*>(&vAddress), sizeof vAddress) == 0 &&
-      getsockname(vSocket, reinterpret_cast<sockaddr*>(&vAddress), &vLength) == 0) {
-    vPort = ntohs(vAddress.sin_port);
-  }
-  close(vSocket);
-  if (vPort <= 0) throw std::runtime_error("no free port");
-  return vPort;
-}
-
-bool FAccepts(int pPort) {
-  int vSocket = socket(AF_INET, SOCK_STREAM, 0);
-  if (vSocket < 0) return false;
-  sockaddr_in vAddress{};
-  vAddress.sin_family = AF_INET;
-  vAddress.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  vAddress.sin_port = htons(static_cast<uint16_t>(pPort));
-  const bool vOk = connect(vSocket, reinterpret_cast<sockaddr*>(&vAddress), sizeof vAddress) == 0;
-  close(vSocket);
-  return vOk;
-}
-
 std::string FReadFile(const std::string& pPath) {
   std::ifstream vIn(pPath, std::ios::binary);
   std::ostringstream vText;

@@ -10,6 +10,8 @@
 // contains it.
 #pragma once
 
+#include "support/FirebirdFixture.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -32,10 +34,9 @@ struct TDeployPaths {
 // The file pRelative of the source tree with the installed paths replaced.
 [[nodiscard]] std::string FDeployConfig(std::string_view pRelative, const TDeployPaths& pPaths);
 
-// A TCP port of 127.0.0.1 that nothing listens on right now.
-[[nodiscard]] int FFreePort();
-// True when something accepts connections on 127.0.0.1:pPort.
-[[nodiscard]] bool FAccepts(int pPort);
+// Ports of 127.0.0.1: one copy, in the shared test support.
+using testsupport::FAccepts;
+using testsupport::FFreePort;
 
 // The contents of a file, empty when it cannot be read.
 [[nodiscard]] std::string FReadFile(const std::string& pPath);

@@ -74,33 +74,6 @@ pid_t FSpawn(const std::vector<std::string>& pArgs, const std::vector<std::strin
   return vPid;
 }
 
-int FFreePort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = 0;
-  socklen_t vLength = sizeof a;
-  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&a), &vLength) != 0) {
-    close(s);
-    throw std::runtime_error("no free port");
-  }
-  close(s);
-  return ntohs(a.sin_port);
-}
-
-bool FAccepts(int pPort) {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<uint16_t>(pPort));
-  const bool vOk = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  close(s);
-  return vOk;
-}
-
 void PLinkEngineFiles(const std::string& pRoot) {
   const fs::path vBuildRoot = FFirebirdRoot();
   for (const char* vEntry : {"plugins", "intl", "firebird.msg", "plugins.conf"})
@@ -224,6 +197,35 @@ void TFirebirdServer::PRestart() {
 
 std::string TFirebirdServer::FDatabaseSpec(const std::string& pPath) const {
   return "localhost/" + std::to_string(vPort) + ":" + pPath;
+}
+
+// ---- ports of 127.0.0.1 --------------------------------------------------
+
+int FFreePort() {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = 0;
+  socklen_t vLength = sizeof a;
+  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&a), &vLength) != 0) {
+    close(s);
+    throw std::runtime_error("no free port");
+  }
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+bool FAccepts(int pPort) {
+  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<uint16_t>(pPort));
+  const bool vOk = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(s);
+  return vOk;
 }
 
 }  // namespace testsupport

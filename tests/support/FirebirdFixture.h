@@ -54,6 +54,11 @@ class TTempDatabase {
   std::string vPath;
 };
 
+// A TCP port of 127.0.0.1 that nothing listens on right now.
+[[nodiscard]] int FFreePort();
+// True when something accepts connections on 127.0.0.1:pPort.
+[[nodiscard]] bool FAccepts(int pPort);
+
 // A Firebird server (Super mode) on 127.0.0.1 and a free port, with its own
 // root, security database (SYSDBA / masterkey) and lock directory. Started
 // by the constructor (which waits until it accepts connections), stopped by
