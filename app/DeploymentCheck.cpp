@@ -145,14 +145,14 @@ class TDeploymentCheck {
     PCheckLog();
     PCheckLockDirectory();
     if (!vConfigured) {
-      PCheckFirebirdRoot(TDatabaseSpec{});
+      PCheckFirebirdRoot(TDatabaseAddress{});
       return 1;
     }
-    const TDatabaseSpec vSpec = FParseDatabaseSpec(vDados.Caminho);
-    PCheckFirebirdRoot(vSpec);
-    if (vSpec.vKind == TDatabaseSpec::TKind::File) PCheckDatabaseFile(vSpec);
-    if (vSpec.vKind == TDatabaseSpec::TKind::Server && !FCheckServerPort(vSpec)) return 1;
-    if (vUid == 0 && vSpec.vKind != TDatabaseSpec::TKind::Server) {
+    const TDatabaseAddress vAddress = FParseDatabaseAddress(vDados.Caminho);
+    PCheckFirebirdRoot(vAddress);
+    if (vAddress.vKind == TDatabaseAddress::TKind::File) PCheckDatabaseFile(vAddress);
+    if (vAddress.vKind == TDatabaseAddress::TKind::Server && !FCheckServerPort(vAddress)) return 1;
+    if (vUid == 0 && vAddress.vKind != TDatabaseAddress::TKind::Server) {
       // An embedded attach by root leaves root's lock files behind, which
       // the web server's user then cannot open: the very fault checked for.
       PLine(false, "database not opened as root: the embedded engine would leave lock files in " +
@@ -214,7 +214,7 @@ class TDeploymentCheck {
                        ": write CAMINHO=/path/store.fdb, or CAMINHO=host:/path/store.fdb for a Firebird server");
     } else if (const std::string vProblem = FValueProblem(vDados.Caminho, false); !vProblem.empty()) {
       PLine(false, "CAMINHO " + FQuoted(vDados.Caminho) + " " + vProblem);
-    } else if (FParseDatabaseSpec(vDados.Caminho).vKind == TDatabaseSpec::TKind::Other) {
+    } else if (FParseDatabaseAddress(vDados.Caminho).vKind == TDatabaseAddress::TKind::Other) {
       PLine(false, "CAMINHO " + FQuoted(vDados.Caminho) +
                        " is neither an absolute file path nor host:/path: write the database's full path, "
                        "or host:/path (host/port:/path) for a Firebird server");
@@ -319,8 +319,8 @@ class TDeploymentCheck {
   // Embedded, the root's server mode decides whether concurrent requests
   // can open the database at all; for a server the client needs no root of
   // its own.
-  void PCheckFirebirdRoot(const TDatabaseSpec& pSpec) {
-    const bool vEmbedded = pSpec.vKind != TDatabaseSpec::TKind::Server;
+  void PCheckFirebirdRoot(const TDatabaseAddress& pAddress) {
+    const bool vEmbedded = pAddress.vKind != TDatabaseAddress::TKind::Server;
     const std::string vFix = "the web server must pass FIREBIRD=" + FAscii(vDirectory) + "firebird (" +
                              cEnvironmentFile + " lists the values)";
     if (vFirebird.empty()) {
@@ -356,22 +356,22 @@ class TDeploymentCheck {
     }
   }
 
-  void PCheckDatabaseFile(const TDatabaseSpec& pSpec) {
-    const std::string vShown = FAscii(pSpec.vPath);
-    const ICheckSystem::TFileInfo vInfo = vSystem.FInfo(pSpec.vPath);
+  void PCheckDatabaseFile(const TDatabaseAddress& pAddress) {
+    const std::string vShown = FAscii(pAddress.vPath);
+    const ICheckSystem::TFileInfo vInfo = vSystem.FInfo(pAddress.vPath);
     if (!vInfo.vExists || vInfo.vDirectory) {
-      PLine(false, "database file " + FQuoted(pSpec.vPath) + " not found: check CAMINHO in " + vConfigurationFile);
-    } else if (!vSystem.FCanRead(pSpec.vPath) || !vSystem.FCanWrite(pSpec.vPath)) {
-      PLine(false, "database file " + vShown + " not readable and writable by " + FWhoAndOwner(pSpec.vPath) +
+      PLine(false, "database file " + FQuoted(pAddress.vPath) + " not found: check CAMINHO in " + vConfigurationFile);
+    } else if (!vSystem.FCanRead(pAddress.vPath) || !vSystem.FCanWrite(pAddress.vPath)) {
+      PLine(false, "database file " + vShown + " not readable and writable by " + FWhoAndOwner(pAddress.vPath) +
                        ": chown " + FAscii(vUser) + " " + vShown + " (the embedded engine opens it itself)");
     } else {
       PLine(true, "database file readable and writable: " + vShown);
     }
   }
 
-  bool FCheckServerPort(const TDatabaseSpec& pSpec) {
-    const std::string vWhere = "Firebird server " + FAscii(pSpec.vHost) + " port " + FAscii(pSpec.vPort);
-    const std::string vError = vSystem.FTcpAnswers(pSpec.vHost, pSpec.vPort, cPortSeconds);
+  bool FCheckServerPort(const TDatabaseAddress& pAddress) {
+    const std::string vWhere = "Firebird server " + FAscii(pAddress.vHost) + " port " + FAscii(pAddress.vPort);
+    const std::string vError = vSystem.FTcpAnswers(pAddress.vHost, pAddress.vPort, cPortSeconds);
     if (vError.empty()) {
       PLine(true, vWhere + " answers");
       return true;
@@ -471,19 +471,19 @@ int FRunDeploymentCheck(port::IEnv& pEnv, ICheckSystem& pSystem, const TCheckOpt
   return vCheck.FRun();
 }
 
-TDatabaseSpec FParseDatabaseSpec(const std::string& pCaminho) {
-  TDatabaseSpec vSpec;
+TDatabaseAddress FParseDatabaseAddress(const std::string& pCaminho) {
+  TDatabaseAddress vAddress;
   if (!pCaminho.empty() && pCaminho[0] == '/') {
-    vSpec.vKind = TDatabaseSpec::TKind::File;
-    vSpec.vPath = pCaminho;
-    return vSpec;
+    vAddress.vKind = TDatabaseAddress::TKind::File;
+    vAddress.vPath = pCaminho;
+    return vAddress;
   }
   // Host and port: "host", "host<separator>port", "[v6 address]..." alike.
-  auto FServer = [&vSpec](std::string pHostPort, char pSeparator, std::string pPath) {
+  auto FServer = [&vAddress](std::string pHostPort, char pSeparator, std::string pPath) {
     std::size_t vFrom = 0;
     if (!pHostPort.empty() && pHostPort[0] == '[') {
       vFrom = pHostPort.find(']');
-      if (vFrom == std::string::npos) return vSpec;
+      if (vFrom == std::string::npos) return vAddress;
     }
     std::string vPort = cDefaultPort;
     if (const std::size_t vAt = pHostPort.find(pSeparator, vFrom); vAt != std::string::npos) {
@@ -492,12 +492,12 @@ TDatabaseSpec FParseDatabaseSpec(const std::string& pCaminho) {
     }
     if (pHostPort.size() > 2 && pHostPort.front() == '[' && pHostPort.back() == ']')
       pHostPort = pHostPort.substr(1, pHostPort.size() - 2);
-    if (pHostPort.empty() || vPort.empty() || pPath.empty()) return vSpec;
-    vSpec.vKind = TDatabaseSpec::TKind::Server;
-    vSpec.vHost = std::move(pHostPort);
-    vSpec.vPort = std::move(vPort);
-    vSpec.vPath = std::move(pPath);
-    return vSpec;
+    if (pHostPort.empty() || vPort.empty() || pPath.empty()) return vAddress;
+    vAddress.vKind = TDatabaseAddress::TKind::Server;
+    vAddress.vHost = std::move(pHostPort);
+    vAddress.vPort = std::move(vPort);
+    vAddress.vPath = std::move(pPath);
+    return vAddress;
   };
   // inet://host[:port]/path, and its inet4:// and inet6:// forms.
   for (std::string_view vScheme : {"inet://", "inet4://", "inet6://"}) {
@@ -505,13 +505,13 @@ TDatabaseSpec FParseDatabaseSpec(const std::string& pCaminho) {
         FEqualsNoCase(std::string_view(pCaminho).substr(0, vScheme.size()), vScheme)) {
       const std::string vRest = pCaminho.substr(vScheme.size());
       const std::size_t vSlash = vRest.find('/', vRest[0] == '[' ? vRest.find(']') : 0);
-      if (vSlash == std::string::npos) return vSpec;
+      if (vSlash == std::string::npos) return vAddress;
       return FServer(vRest.substr(0, vSlash), ':', vRest.substr(vSlash + 1));
     }
   }
   // host:path and host/port:path.
   const std::size_t vColon = pCaminho.find(':', !pCaminho.empty() && pCaminho[0] == '[' ? pCaminho.find(']') : 0);
-  if (vColon == std::string::npos || vColon == 0) return vSpec;
+  if (vColon == std::string::npos || vColon == 0) return vAddress;
   return FServer(pCaminho.substr(0, vColon), '/', pCaminho.substr(vColon + 1));
 }
 

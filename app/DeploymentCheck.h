@@ -88,14 +88,14 @@ struct TCheckOptions {
 // How the Firebird client reads a CAMINHO: a local file, or a database on
 // a server reached over TCP ("host:/path", "host/port:/path",
 // "inet://host:port/path").
-struct TDatabaseSpec {
+struct TDatabaseAddress {
   enum class TKind { File, Server, Other };
   TKind vKind = TKind::Other;
   std::string vHost;
   std::string vPort;  // "3050" when not given
   std::string vPath;  // the file, on this machine or on the server
 };
-[[nodiscard]] TDatabaseSpec FParseDatabaseSpec(const std::string& pCaminho);
+[[nodiscard]] TDatabaseAddress FParseDatabaseAddress(const std::string& pCaminho);
 
 // The server mode a firebird.conf sets: the value of its last uncommented
 // ServerMode line, "Super" (the engine's default) when it has none.

@@ -32,8 +32,8 @@ namespace fs = std::filesystem;
 
 // ---- The rules ------------------------------------------------------------
 
-TEST(DeploymentCheckRules, DatabaseSpecReadLikeTheFirebirdClient) {
-  using K = app::TDatabaseSpec::TKind;
+TEST(DeploymentCheckRules, DatabaseAddressReadLikeTheFirebirdClient) {
+  using K = app::TDatabaseAddress::TKind;
   struct {
     const char* vCaminho;
     K vKind;
@@ -57,14 +57,14 @@ TEST(DeploymentCheckRules, DatabaseSpecReadLikeTheFirebirdClient) {
   };
   for (const auto& c : cCases) {
     SCOPED_TRACE(c.vCaminho);
-    const app::TDatabaseSpec vSpec = app::FParseDatabaseSpec(c.vCaminho);
-    EXPECT_EQ(vSpec.vKind, c.vKind);
+    const app::TDatabaseAddress vAddress = app::FParseDatabaseAddress(c.vCaminho);
+    EXPECT_EQ(vAddress.vKind, c.vKind);
     if (c.vKind == K::Other) continue;
-    EXPECT_EQ(vSpec.vHost, c.vHost);
+    EXPECT_EQ(vAddress.vHost, c.vHost);
     if (c.vKind == K::Server) {
-      EXPECT_EQ(vSpec.vPort, c.vPort);
+      EXPECT_EQ(vAddress.vPort, c.vPort);
     }
-    EXPECT_EQ(vSpec.vPath, c.vPath);
+    EXPECT_EQ(vAddress.vPath, c.vPath);
   }
 }
 

@@ -64,11 +64,11 @@ function form($value, string $form): string {
 // The elements as text; values are ISO-8859-1 bytes, as stored.
 function elements(array $elements, array $row): string {
   $xml = '';
-  foreach ($elements as $name => $spec) {
-    if (!isset($spec[1]) || !is_string($spec[1])) {
-      $text = elements($spec, $row);
+  foreach ($elements as $name => $source) {
+    if (!isset($source[1]) || !is_string($source[1])) {
+      $text = elements($source, $row);
     } else {
-      $text = form($row[$spec[0]], $spec[1]);
+      $text = form($row[$source[0]], $source[1]);
       if ($name === 'Observacao') $text = substr($text, 0, 50);
       $text = htmlspecialchars($text, ENT_XML1 | ENT_NOQUOTES, 'ISO-8859-1');
     }
