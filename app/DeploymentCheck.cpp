@@ -9,7 +9,7 @@
 #include "data/SQLQuery.h"
 #include "data/uClassFireBird.h"
 #include "data/uClassFireBirdSQL.h"
-#include "port/Env.h"
+#include "port/ForwardingEnv.h"
 #include "tracelog/LogNFe.h"
 
 namespace app {
@@ -82,38 +82,20 @@ class TMemoryAppend final : public port::IAppendFile {
 // except that the executable is the service's (so the module reads the
 // service's configuration file) and that its trace lines stay in memory
 // instead of going into the service's log.
-class TServiceEnv final : public port::IEnv {
+class TServiceEnv final : public port::TForwardingEnv {
  public:
-  TServiceEnv(port::IEnv& pReal, std::string pExePath) : vReal(pReal), vExePath(std::move(pExePath)) {}
+  TServiceEnv(port::IEnv& pReal, std::string pExePath) : TForwardingEnv(pReal), vExePath(std::move(pExePath)) {}
 
   std::string vTrace;
 
   std::string FExePath() override { return vExePath; }
-  std::vector<std::pair<std::string, std::string>> FEnvironment() override { return vReal.FEnvironment(); }
-  std::size_t FReadStdin(char* pBuffer, std::size_t pSize) override { return vReal.FReadStdin(pBuffer, pSize); }
-  bool FWriteStdout(std::string_view pData) override { return vReal.FWriteStdout(pData); }
-  bool FWriteStderr(std::string_view pData) override { return vReal.FWriteStderr(pData); }
-  bool FFileExists(const std::string& pPath) override { return vReal.FFileExists(pPath); }
-  std::optional<std::string> FReadFile(const std::string& pPath) override { return vReal.FReadFile(pPath); }
   bool FForceDirectories(const std::string&) override { return true; }
   std::unique_ptr<port::IAppendFile> FOpenAppendLocked(const std::string&) override {
     return std::make_unique<TMemoryAppend>(vTrace);
   }
-  port::TDateTime FNow() override { return vReal.FNow(); }
-  void PSleepMs(int pMilliseconds) override { vReal.PSleepMs(pMilliseconds); }
-  int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
-  std::uint32_t FThreadId() override { return vReal.FThreadId(); }
-  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vReal.FSymbolize(pFrames); }
-  std::string FMakePrivateDirectory(const std::string& pPrefix) override { return vReal.FMakePrivateDirectory(pPrefix); }
-  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix, std::string_view pContent) override {
-    return vReal.FWriteNewFile(pDirectory, pPrefix, pContent);
-  }
-  void PRemove(const std::string& pPath) override { vReal.PRemove(pPath); }
-  char FDecimalSeparator() override { return vReal.FDecimalSeparator(); }
   void PHoldTermination() override {}
 
  private:
-  port::IEnv& vReal;
   std::string vExePath;
 };
 

@@ -7,13 +7,11 @@
 
 #include <cerrno>
 #include <csignal>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/CGIApp.h"
-#include "port/Env.h"
+#include "port/ForwardingEnv.h"
 
 namespace host {
 
@@ -46,11 +44,9 @@ void PInstallStopHandler(bool pInterruptCalls) {
 
 // One request's environment: its own variables, content and output; all
 // else (files, clock, log) is the process's.
-class TFastCGIRequestEnv final : public port::IEnv {
+class TFastCGIRequestEnv final : public port::TForwardingEnv {
  public:
-  TFastCGIRequestEnv(port::IEnv& pProcess, FCGX_Request& pRequest) : vProcess(pProcess), vRequest(pRequest) {}
-
-  std::string FExePath() override { return vProcess.FExePath(); }
+  TFastCGIRequestEnv(port::IEnv& pProcess, FCGX_Request& pRequest) : TForwardingEnv(pProcess), vRequest(pRequest) {}
 
   std::vector<std::pair<std::string, std::string>> FEnvironment() override {
     std::vector<std::pair<std::string, std::string>> vResult;
@@ -74,32 +70,11 @@ class TFastCGIRequestEnv final : public port::IEnv {
 
   bool FWriteStdout(std::string_view pData) override { return FPut(pData, vRequest.out); }
   bool FWriteStderr(std::string_view pData) override { return FPut(pData, vRequest.err); }
-
-  bool FFileExists(const std::string& pPath) override { return vProcess.FFileExists(pPath); }
-  std::optional<std::string> FReadFile(const std::string& pPath) override { return vProcess.FReadFile(pPath); }
-  bool FForceDirectories(const std::string& pPath) override { return vProcess.FForceDirectories(pPath); }
-  std::unique_ptr<port::IAppendFile> FOpenAppendLocked(const std::string& pPath) override {
-    return vProcess.FOpenAppendLocked(pPath);
-  }
-  std::string FMakePrivateDirectory(const std::string& pPrefix) override {
-    return vProcess.FMakePrivateDirectory(pPrefix);
-  }
-  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix,
-                            std::string_view pContent) override {
-    return vProcess.FWriteNewFile(pDirectory, pPrefix, pContent);
-  }
-  void PRemove(const std::string& pPath) override { vProcess.PRemove(pPath); }
-  char FDecimalSeparator() override { return vProcess.FDecimalSeparator(); }
-  port::TDateTime FNow() override { return vProcess.FNow(); }
-  void PSleepMs(int pMilliseconds) override { vProcess.PSleepMs(pMilliseconds); }
-  int FRandomRange(int pLow, int pHigh) override { return vProcess.FRandomRange(pLow, pHigh); }
-  std::uint32_t FThreadId() override { return vProcess.FThreadId(); }
-  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override {
-    return vProcess.FSymbolize(pFrames);
-  }
   // The worker outlives its answer anyway; a stop asked for meanwhile is
   // honoured by the loop once the request is finished.
   void PHoldTermination() override {}
+  // A request is never started by a process manager itself.
+  bool FStdinIsListeningSocket() override { return false; }
 
  private:
   // libfcgi counts in int.
@@ -114,7 +89,6 @@ class TFastCGIRequestEnv final : public port::IEnv {
     return true;
   }
 
-  port::IEnv& vProcess;
   FCGX_Request& vRequest;
 };
 

@@ -7,41 +7,22 @@
 #include <sstream>
 
 #include "host/CGIRequest.h"
+#include "port/ForwardingEnv.h"
 #include "port/MemEnv.h"
 
 namespace {
 
 // Records every write to standard output as one entry.
-class TWriteRecorder : public port::IEnv {
+class TWriteRecorder : public port::TForwardingEnv {
  public:
+  TWriteRecorder() : TForwardingEnv(vMem) {}
   port::TMemEnv vMem;
   std::vector<std::string> vWrites;
 
-  std::string FExePath() override { return vMem.FExePath(); }
-  std::vector<std::pair<std::string, std::string>> FEnvironment() override { return vMem.FEnvironment(); }
-  std::size_t FReadStdin(char* b, std::size_t n) override { return vMem.FReadStdin(b, n); }
   bool FWriteStdout(std::string_view d) override {
     vWrites.emplace_back(d);
     return true;
   }
-  bool FWriteStderr(std::string_view d) override { return vMem.FWriteStderr(d); }
-  bool FFileExists(const std::string& p) override { return vMem.FFileExists(p); }
-  std::optional<std::string> FReadFile(const std::string& p) override { return vMem.FReadFile(p); }
-  bool FForceDirectories(const std::string& p) override { return vMem.FForceDirectories(p); }
-  std::unique_ptr<port::IAppendFile> FOpenAppendLocked(const std::string& p) override {
-    return vMem.FOpenAppendLocked(p);
-  }
-  port::TDateTime FNow() override { return vMem.FNow(); }
-  void PSleepMs(int ms) override { vMem.PSleepMs(ms); }
-  int FRandomRange(int a, int b) override { return vMem.FRandomRange(a, b); }
-  std::uint32_t FThreadId() override { return vMem.FThreadId(); }
-  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vMem.FSymbolize(pFrames); }
-  std::string FMakePrivateDirectory(const std::string& pPrefix) override { return vMem.FMakePrivateDirectory(pPrefix); }
-  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix, std::string_view pContent) override {
-    return vMem.FWriteNewFile(pDirectory, pPrefix, pContent);
-  }
-  void PRemove(const std::string& pPath) override { vMem.PRemove(pPath); }
-  void PHoldTermination() override { vMem.PHoldTermination(); }
 
   [[nodiscard]] std::string FAll() const {
     std::string s;

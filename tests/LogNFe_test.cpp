@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "port/Env.h"
+#include "port/ForwardingEnv.h"
 #include "port/Exception.h"
 #include "port/MemEnv.h"
 
@@ -46,34 +47,13 @@ std::vector<std::string> FSplitLines(const std::string& pText) {
 
 // The real operating system, but with the executable placed in a temp
 // directory, so that the log lands there.
-class TEnvInDir final : public port::IEnv {
+class TEnvInDir final : public port::TForwardingEnv {
  public:
-  explicit TEnvInDir(std::string pExePath) : vExePath(std::move(pExePath)) {}
+  explicit TEnvInDir(std::string pExePath) : TForwardingEnv(port::FDefaultEnv()), vExePath(std::move(pExePath)) {}
   std::string FExePath() override { return vExePath; }
-  std::vector<std::pair<std::string, std::string>> FEnvironment() override { return vReal.FEnvironment(); }
-  std::size_t FReadStdin(char* pBuffer, std::size_t pSize) override { return vReal.FReadStdin(pBuffer, pSize); }
-  bool FWriteStdout(std::string_view pData) override { return vReal.FWriteStdout(pData); }
-  bool FWriteStderr(std::string_view pData) override { return vReal.FWriteStderr(pData); }
-  bool FFileExists(const std::string& pPath) override { return vReal.FFileExists(pPath); }
-  std::optional<std::string> FReadFile(const std::string& pPath) override { return vReal.FReadFile(pPath); }
-  bool FForceDirectories(const std::string& pPath) override { return vReal.FForceDirectories(pPath); }
-  std::unique_ptr<port::IAppendFile> FOpenAppendLocked(const std::string& pPath) override {
-    return vReal.FOpenAppendLocked(pPath);
-  }
-  port::TDateTime FNow() override { return vReal.FNow(); }
-  void PSleepMs(int pMilliseconds) override { vReal.PSleepMs(pMilliseconds); }
-  int FRandomRange(int pLow, int pHigh) override { return vReal.FRandomRange(pLow, pHigh); }
-  std::uint32_t FThreadId() override { return vReal.FThreadId(); }
-  std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return vReal.FSymbolize(pFrames); }
-  std::string FMakePrivateDirectory(const std::string& pPrefix) override { return vReal.FMakePrivateDirectory(pPrefix); }
-  std::string FWriteNewFile(const std::string& pDirectory, const std::string& pPrefix, std::string_view pContent) override {
-    return vReal.FWriteNewFile(pDirectory, pPrefix, pContent);
-  }
-  void PRemove(const std::string& pPath) override { vReal.PRemove(pPath); }
   void PHoldTermination() override {}
 
  private:
-  port::IEnv& vReal = port::FDefaultEnv();
   std::string vExePath;
 };
 
