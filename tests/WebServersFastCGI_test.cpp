@@ -33,57 +33,18 @@
 #include "e2e/NginxFixture.h"
 #include "e2e/ProcessRunner.h"
 #include "e2e/ServerProcess.h"
+#include "e2e/WebSite.h"
 
 namespace {
 
+using e2e::FPhpClients;
+using e2e::PCheckNothingElseIsServed;
+using e2e::TSite;
+
 constexpr const char* cItemsAction = "\"urn:VelmoraIntf-IVelmora#FRetornaPedidoItem\"";
-constexpr const char* cKey =
-    "<pChavePedido><CodEmpresa xsi:type=\"xsd:string\">001</CodEmpresa>"
-    "<CodPedido xsi:type=\"xsd:string\">00000101</CodPedido>"
-    "<TipoPedido xsi:type=\"xsd:string\">P</TipoPedido></pChavePedido>";
 constexpr const char* cStartBanner = "**** Log iniciado ****";
 constexpr const char* cFinishBanner = "**** Log finalizado ****";
 
-// A service installation of its own: the executable with its ini, a fresh
-// demo database (the calls mark an order invoiced) and a lock directory.
-class TSite {
- public:
-  // False when scripts/demo-db.sh is missing. With pServer the service
-  // reaches its database through that Firebird server.
-  [[nodiscard]] bool FCreate(const testsupport::TFirebirdServer* pServer = nullptr) {
-    const std::string vFile = vData.FPath() + "/demo.fdb";
-    if (!e2e::FCreateDemoDatabase(vFile)) return false;
-    vDatabase = pServer != nullptr ? pServer->FDatabaseSpec(vFile) : vFile;
-    vService = std::make_unique<e2e::TServiceDir>(vDatabase);
-    return true;
-  }
-  // The workers of a server started by root run as the web servers' user.
-  void PGrantToServerUser() const { e2e::PGrantToServerUser({vService->FPath(), vData.FPath(), vLock.FPath()}); }
-
-  [[nodiscard]] e2e::TDeployPaths FPaths() const {
-    return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}, {}};
-  }
-  [[nodiscard]] const std::string& FExe() const { return vService->FExe(); }
-  // The ini's CAMINHO.
-  [[nodiscard]] const std::string& FDatabase() const { return vDatabase; }
-
-  // Every trace log file the service wrote, one after the other.
-  [[nodiscard]] std::string FTraceLog() const {
-    std::string vText;
-    const std::filesystem::path vLogDir = vService->FPath() + "/log";
-    if (!std::filesystem::is_directory(vLogDir)) return vText;
-    for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
-      vText += e2e::FReadFile(vEntry.path().string());
-    }
-    return vText;
-  }
-
- private:
-  e2e::TTempDir vData;
-  e2e::TTempDir vLock;
-  std::string vDatabase;
-  std::unique_ptr<e2e::TServiceDir> vService;
-};
 
 // What the trace log says of each process that wrote to it, by the process
 // id every line carries in its third field (a worker's requests run on its
@@ -124,14 +85,10 @@ int FUserAttachments(const std::string& pDatabaseSpec) {
   return vAt == std::string::npos ? -1 : std::stoi(vOutput.substr(vAt + 11));
 }
 
-e2e::TProcessResult FPhpClients(const std::string& pBaseUrl) {
-  return e2e::FRunProgram({"php", std::string(VELMORA_SOURCE_DIR) + "/tests/php/wsdl_clients.php", pBaseUrl},
-                          {{"PATH", "/usr/bin:/bin"}, {"HOME", "/tmp"}}, {}, 120);
-}
 
 e2e::THttpResult FItemsCall(const std::string& pBaseUrl) {
   return e2e::FHttpPost(pBaseUrl + "/soap/IVelmora", "text/xml; charset=utf-8", cItemsAction,
-                        e2e::FSoapCall("FRetornaPedidoItem", cKey));
+                        e2e::FSoapCall("FRetornaPedidoItem", e2e::cDemoKey));
 }
 
 class WebServersFastCGI : public ::testing::Test {
@@ -193,7 +150,7 @@ class WebServersFastCGI : public ::testing::Test {
     const e2e::THttpResult vChunked =
         e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + cItemsAction,
                     "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
-                    e2e::FSoapCall("FRetornaPedidoItem", cKey), pBaseUrl + "/soap/IVelmora"});
+                    e2e::FSoapCall("FRetornaPedidoItem", e2e::cDemoKey), pBaseUrl + "/soap/IVelmora"});
     EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
     if (pChunkedStatus == 200) {
       EXPECT_EQ(vChunked.vBody, sReferenceItems.vBody);
@@ -273,39 +230,6 @@ class WebServersFastCGI : public ::testing::Test {
       EXPECT_EQ(vWorker.vStarts, 1) << "worker " << vPid;
       EXPECT_EQ(vWorker.vFinishes, 1) << "worker " << vPid << " has no finish banner\n" << pServerLog();
       EXPECT_TRUE(e2e::FProcessGone(vPid)) << "worker " << vPid << " is still running";
-    }
-  }
-
-  // The ini, the log and the database sit beside the executable; none of
-  // them is reachable, however the path is spelt.
-  static void PCheckNothingElseIsServed(const std::string& pOrigin, const std::string& pTrace) {
-    ASSERT_GE(pTrace.size(), 10u);
-    const std::string vLogName = "Logvelmora" + pTrace.substr(0, 4) + pTrace.substr(5, 2) + pTrace.substr(8, 2) + ".txt";
-    const std::vector<std::string> vOutside = {"/caminhoBDQuindar.ini",
-                                               "/log/" + vLogName,
-                                               "/demo.fdb",
-                                               "/velmora.cgi/../caminhoBDQuindar.ini",
-                                               "/velmora.cgi/../log/" + vLogName,
-                                               "/velmora.cgi%2F..%2FcaminhoBDQuindar.ini",
-                                               "/velmora.cgix"};
-    for (const std::string& vPath : vOutside) {
-      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
-      EXPECT_TRUE(r.vStatus == 400 || r.vStatus == 403 || r.vStatus == 404) << vPath << " " << r.vStatus;
-      PExpectNoSecret(vPath, r.vBody);
-    }
-    // Below the executable every path is the service's: it answers with its
-    // own page (or the server's second fence refuses it), never with a file.
-    for (const std::string& vPath :
-         std::vector<std::string>{"/velmora.cgi/caminhoBDQuindar.ini", "/velmora.cgi/log/" + vLogName}) {
-      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
-      EXPECT_TRUE(r.vStatus == 200 || r.vStatus == 403) << vPath << " " << r.vStatus;
-      PExpectNoSecret(vPath, r.vBody);
-    }
-  }
-
-  static void PExpectNoSecret(const std::string& pPath, const std::string& pBody) {
-    for (const char* vSecret : {"masterkey", "CAMINHO", "Log iniciado", "ServerMode"}) {
-      EXPECT_EQ(pBody.find(vSecret), std::string::npos) << pPath << " shows " << vSecret;
     }
   }
 

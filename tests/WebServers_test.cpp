@@ -18,54 +18,17 @@
 #include "e2e/NginxFixture.h"
 #include "e2e/ProcessRunner.h"
 #include "e2e/ServerProcess.h"
+#include "e2e/WebSite.h"
 
 namespace {
 
+using e2e::FPhpClients;
+using e2e::PCheckNothingElseIsServed;
+using e2e::TSite;
+
 constexpr const char* cReadAction = "\"urn:VelmoraIntf-IVelmora#FRetornaPedido\"";
-constexpr const char* cKey =
-    "<pChavePedido><CodEmpresa xsi:type=\"xsd:string\">001</CodEmpresa>"
-    "<CodPedido xsi:type=\"xsd:string\">00000101</CodPedido>"
-    "<TipoPedido xsi:type=\"xsd:string\">P</TipoPedido></pChavePedido>";
 
-// A service installation of its own: the executable with its ini, a fresh
-// demo database (the calls mark an order invoiced) and a lock directory.
-class TSite {
- public:
-  // False when scripts/demo-db.sh is missing.
-  [[nodiscard]] bool FCreate() {
-    if (!e2e::FCreateDemoDatabase(vData.FPath() + "/demo.fdb")) return false;
-    vService = std::make_unique<e2e::TServiceDir>(vData.FPath() + "/demo.fdb");
-    return true;
-  }
-  // The CGI of a server started by root runs as the web servers' user.
-  void PGrantToServerUser() const { e2e::PGrantToServerUser({vService->FPath(), vData.FPath(), vLock.FPath()}); }
 
-  [[nodiscard]] e2e::TDeployPaths FPaths() const {
-    return {vService->FPath(), e2e::FFirebirdRoot(), vLock.FPath(), vData.FPath(), {}, {}};
-  }
-  [[nodiscard]] const e2e::TServiceDir& FService() const { return *vService; }
-
-  // Every trace log file the service wrote, one after the other.
-  [[nodiscard]] std::string FTraceLog() const {
-    std::string vText;
-    const std::filesystem::path vLogDir = vService->FPath() + "/log";
-    if (!std::filesystem::is_directory(vLogDir)) return vText;
-    for (const auto& vEntry : std::filesystem::directory_iterator(vLogDir)) {
-      vText += e2e::FReadFile(vEntry.path().string());
-    }
-    return vText;
-  }
-
- private:
-  e2e::TTempDir vData;
-  e2e::TTempDir vLock;
-  std::unique_ptr<e2e::TServiceDir> vService;
-};
-
-e2e::TProcessResult FPhpClients(const std::string& pBaseUrl) {
-  return e2e::FRunProgram({"php", std::string(VELMORA_SOURCE_DIR) + "/tests/php/wsdl_clients.php", pBaseUrl},
-                          {{"PATH", "/usr/bin:/bin"}, {"HOME", "/tmp"}}, {}, 120);
-}
 
 class WebServers : public ::testing::Test {
  protected:
@@ -121,7 +84,7 @@ class WebServers : public ::testing::Test {
     const e2e::THttpResult vChunked =
         e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + cReadAction,
                     "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
-                    e2e::FSoapCall("FRetornaPedido", cKey), pBaseUrl + "/soap/IVelmora"});
+                    e2e::FSoapCall("FRetornaPedido", e2e::cDemoKey), pBaseUrl + "/soap/IVelmora"});
     EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
     if (pChunkedStatus == 200) {
       EXPECT_NE(vChunked.vBody.find("&lt;Pedido&gt;"), std::string::npos) << vChunked.vBody;
@@ -132,42 +95,6 @@ class WebServers : public ::testing::Test {
     EXPECT_EQ(vBig.vStatus, 413) << vBig.vHeaders << vBig.vError;
 
     PCheckNothingElseIsServed(pBaseUrl.substr(0, pBaseUrl.size() - std::string("/velmora.cgi").size()), vTrace);
-  }
-
-  // The ini, the log and the database sit beside the executable; none of
-  // them is reachable, however the path is spelt.
-  static void PCheckNothingElseIsServed(const std::string& pOrigin, const std::string& pTrace) {
-    ASSERT_FALSE(pTrace.empty());
-    const std::string vLogName = "Logvelmora" + pTrace.substr(0, 4) + pTrace.substr(5, 2) + pTrace.substr(8, 2) + ".txt";
-    const std::vector<std::string> vOutside = {"/caminhoBDQuindar.ini",
-                                               "/log/",
-                                               "/log/" + vLogName,
-                                               "/demo.fdb",
-                                               "/velmora_WSDLADMIN.INI",
-                                               "/firebird/firebird.conf",
-                                               "/velmora.cgi/../caminhoBDQuindar.ini",
-                                               "/velmora.cgi/../log/" + vLogName,
-                                               "/velmora.cgi%2F..%2FcaminhoBDQuindar.ini",
-                                               "/velmora.cgi.ini",
-                                               "/velmora.cgix"};
-    for (const std::string& vPath : vOutside) {
-      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
-      EXPECT_TRUE(r.vStatus == 400 || r.vStatus == 403 || r.vStatus == 404) << vPath << " " << r.vStatus;
-      PExpectNoSecret(vPath, r.vBody);
-    }
-    // Below the executable every path is the service's: it answers with its
-    // own page (or the server's second fence refuses it), never with a file.
-    for (const std::string& vPath : std::vector<std::string>{"/velmora.cgi/caminhoBDQuindar.ini", "/velmora.cgi/log/" + vLogName}) {
-      const e2e::THttpResult r = e2e::FCurl({"--path-as-is", pOrigin + vPath});
-      EXPECT_TRUE(r.vStatus == 200 || r.vStatus == 403) << vPath << " " << r.vStatus;
-      PExpectNoSecret(vPath, r.vBody);
-    }
-  }
-
-  static void PExpectNoSecret(const std::string& pPath, const std::string& pBody) {
-    for (const char* vSecret : {"masterkey", "CAMINHO", "Log iniciado", "ServerMode"}) {
-      EXPECT_EQ(pBody.find(vSecret), std::string::npos) << pPath << " shows " << vSecret;
-    }
   }
 
   static inline std::unique_ptr<TSite> sReferenceSite;
