@@ -2,9 +2,9 @@
 // beyond one connection.
 #pragma once
 
-namespace data {
-
 #include <string>
+
+namespace data {
 
 // Runs the client library's own teardown when the process attached to a
 // database file with the embedded engine: the teardown removes the
