@@ -60,7 +60,7 @@ class IEnv {
   // Creates the directory and any missing parents; true when it exists after.
   virtual bool FForceDirectories(const std::string& pPath) = 0;
   // Append-or-create in one step plus an exclusive lock; nullptr when the
-  // file cannot be opened or locked right now.
+  // file cannot be opened, or locked within about a millisecond.
   [[nodiscard]] virtual std::unique_ptr<IAppendFile> FOpenAppendLocked(const std::string& pPath) = 0;
 
   // A new directory only this user can enter (mode 0700) under the

@@ -1,6 +1,7 @@
 // The real IEnv over POSIX. Every call is a thin wrapper around one or two
 // system calls; nothing here decides what to write.
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -23,7 +24,12 @@ namespace port {
 
 namespace {
 
-// Writes all of pData to pFd, resuming after signals and short writes.
+// FOpenAppendLocked's wait for another writer's lock: a few yields, then
+// short pauses, for at most about a millisecond.
+constexpr long cLockWaitNs = 1000000L;
+constexpr int cLockYields = 4;
+constexpr long cLockPauseNs = 20000L;
+
 // Writes pData to pFd, resuming after signals and short writes; the bytes
 // written (all of them unless the system refused the rest).
 std::size_t FWritten(int pFd, std::string_view pData) {
@@ -167,10 +173,34 @@ class TEnvPosix final : public IEnv {
       vFd = ::open(pPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     } while (vFd < 0 && errno == EINTR);
     if (vFd < 0) return nullptr;
-    // Never block here: the caller owns the retry policy and its bound.
-    if (::flock(vFd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(vFd);
-      return nullptr;
+    // Another writer holds the lock for one line, a few microseconds: wait
+    // that out here, briefly, rather than fail and cost the caller a pause
+    // of its retry policy (milliseconds), which is meant for a lock held
+    // long. Never block: past the deadline the caller's policy decides.
+    timespec vDeadline {};
+    for (int vTry = 0; ::flock(vFd, LOCK_EX | LOCK_NB) != 0; ++vTry) {
+      timespec vNow {};
+      ::clock_gettime(CLOCK_MONOTONIC, &vNow);
+      if (vTry == 0) {
+        vDeadline = vNow;
+        vDeadline.tv_nsec += cLockWaitNs;
+        if (vDeadline.tv_nsec >= 1000000000L) {
+          vDeadline.tv_nsec -= 1000000000L;
+          ++vDeadline.tv_sec;
+        }
+      }
+      const bool vPast = vNow.tv_sec > vDeadline.tv_sec ||
+                         (vNow.tv_sec == vDeadline.tv_sec && vNow.tv_nsec >= vDeadline.tv_nsec);
+      if ((errno != EWOULDBLOCK && errno != EINTR) || vPast) {
+        ::close(vFd);
+        return nullptr;
+      }
+      if (vTry < cLockYields) {
+        ::sched_yield();
+      } else {
+        const timespec vPause {0, cLockPauseNs};
+        ::nanosleep(&vPause, nullptr);
+      }
     }
     return std::make_unique<TPosixAppendFile>(vFd);
   }

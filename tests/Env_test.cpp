@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +136,48 @@ TEST(EnvPosix, AppendLockedCreatesAppendsAndRefusesASecondWriter) {
 
   EXPECT_EQ(vEnv.FOpenAppendLocked(vDir.FPath() + "/missing/f.txt"), nullptr);
   EXPECT_FALSE(vEnv.FForceDirectories(vPath + "/under-a-file"));
+}
+
+// Another writer's lock held for a line (well under a millisecond) is waited
+// out, so a busy log costs no retry pause; one held long is refused soon.
+TEST(EnvPosix, AppendLockedWaitsOutAShortHoldButNotALongOne) {
+  TTempDir vDir;
+  const std::string vPath = vDir.FPath() + "/f.txt";
+  using TClock = std::chrono::steady_clock;
+  for (const int vHoldUs : {200, 50000}) {
+    int vReady[2];
+    int vRelease[2];
+    ASSERT_EQ(::pipe(vReady), 0);
+    ASSERT_EQ(::pipe(vRelease), 0);
+    // The child holds the lock until told, then holds it vHoldUs more.
+    const pid_t vChild = ::fork();
+    if (vChild == 0) {
+      auto vHeld = port::FDefaultEnv().FOpenAppendLocked(vPath);
+      char vByte = vHeld ? 'y' : 'n';
+      (void)!::write(vReady[1], &vByte, 1);
+      (void)!::read(vRelease[0], &vByte, 1);
+      ::usleep(static_cast<useconds_t>(vHoldUs));
+      ::_exit(0);
+    }
+    char vByte = 0;
+    ASSERT_EQ(::read(vReady[0], &vByte, 1), 1);
+    ASSERT_EQ(vByte, 'y');
+    const auto vStart = TClock::now();
+    (void)!::write(vRelease[1], "g", 1);
+    auto vMine = port::FDefaultEnv().FOpenAppendLocked(vPath);
+    const auto vWaitedUs = std::chrono::duration_cast<std::chrono::microseconds>(TClock::now() - vStart).count();
+    int vStatus = 0;
+    ::waitpid(vChild, &vStatus, 0);
+    for (int vFd : {vReady[0], vReady[1], vRelease[0], vRelease[1]}) ::close(vFd);
+    if (vHoldUs < 1000) {
+      // (a machine too busy to let the child go within the wait proves nothing)
+      if (vMine == nullptr && vWaitedUs > 5000) continue;
+      EXPECT_NE(vMine, nullptr) << "a lock held " << vHoldUs << " us, waited " << vWaitedUs << " us";
+    } else {
+      EXPECT_EQ(vMine, nullptr);
+      EXPECT_LT(vWaitedUs, 20000) << "a lock held long is refused without waiting it out";
+    }
+  }
 }
 
 // A configuration or administration file is a regular file, or a symbolic
