@@ -73,6 +73,8 @@ class TMemoryAppend final : public port::IAppendFile {
     vTrace.append(pData);
     return true;
   }
+  void PUnlock() override {}
+  bool FRelock() override { return true; }
 
  private:
   std::string& vTrace;

@@ -31,6 +31,13 @@ class IAppendFile {
   virtual ~IAppendFile() = default;
   // Writes all of pData in one call; false on any failure.
   [[nodiscard]] virtual bool FWrite(std::string_view pData) = 0;
+  // A writer that keeps the file open between lines (a long-lived process)
+  // gives the lock up after each line and takes it again for the next.
+  // FRelock is false when the lock cannot be had within about a
+  // millisecond, or when the name no longer leads to this file (removed or
+  // renamed meanwhile): the writer then opens the file anew.
+  virtual void PUnlock() = 0;
+  [[nodiscard]] virtual bool FRelock() = 0;
 };
 
 class IEnv {

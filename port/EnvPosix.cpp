@@ -14,6 +14,8 @@
 #include <ctime>
 #include <mutex>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "port/Env.h"
 #include "port/StackTrace.h"
@@ -50,9 +52,39 @@ bool FWriteAll(int pFd, std::string_view pData) { return FWritten(pFd, pData) ==
 
 // Holds the descriptor and its flock; closing the descriptor releases the
 // lock, so the destructor is the whole unlock path.
+// Takes the exclusive lock of pFd. Another writer holds it for one line, a
+// few microseconds: that is waited out here, briefly, rather than failing
+// and costing the caller a pause of its retry policy (milliseconds), which
+// is meant for a lock held long. Never blocks: past the deadline, false.
+bool FLockBriefly(int pFd) {
+  timespec vDeadline {};
+  for (int vTry = 0; ::flock(pFd, LOCK_EX | LOCK_NB) != 0; ++vTry) {
+    timespec vNow {};
+    ::clock_gettime(CLOCK_MONOTONIC, &vNow);
+    if (vTry == 0) {
+      vDeadline = vNow;
+      vDeadline.tv_nsec += cLockWaitNs;
+      if (vDeadline.tv_nsec >= 1000000000L) {
+        vDeadline.tv_nsec -= 1000000000L;
+        ++vDeadline.tv_sec;
+      }
+    }
+    const bool vPast = vNow.tv_sec > vDeadline.tv_sec ||
+                       (vNow.tv_sec == vDeadline.tv_sec && vNow.tv_nsec >= vDeadline.tv_nsec);
+    if ((errno != EWOULDBLOCK && errno != EINTR) || vPast) return false;
+    if (vTry < cLockYields) {
+      ::sched_yield();
+    } else {
+      const timespec vPause {0, cLockPauseNs};
+      ::nanosleep(&vPause, nullptr);
+    }
+  }
+  return true;
+}
+
 class TPosixAppendFile final : public IAppendFile {
  public:
-  explicit TPosixAppendFile(int pFd) : vFd(pFd) {}
+  TPosixAppendFile(int pFd, std::string pPath) : vFd(pFd), vPath(std::move(pPath)) {}
   ~TPosixAppendFile() override { ::close(vFd); }
   TPosixAppendFile(const TPosixAppendFile&) = delete;
   TPosixAppendFile& operator=(const TPosixAppendFile&) = delete;
@@ -71,8 +103,22 @@ class TPosixAppendFile final : public IAppendFile {
     return false;
   }
 
+  void PUnlock() override { (void)::flock(vFd, LOCK_UN); }
+
+  bool FRelock() override {
+    if (!FLockBriefly(vFd)) return false;
+    struct stat vOpen {};
+    struct stat vNamed {};
+    if (::fstat(vFd, &vOpen) == 0 && ::stat(vPath.c_str(), &vNamed) == 0 && vOpen.st_dev == vNamed.st_dev &&
+        vOpen.st_ino == vNamed.st_ino)
+      return true;
+    PUnlock();
+    return false;
+  }
+
  private:
   int vFd;
+  std::string vPath;
 };
 
 class TEnvPosix final : public IEnv {
@@ -173,36 +219,11 @@ class TEnvPosix final : public IEnv {
       vFd = ::open(pPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     } while (vFd < 0 && errno == EINTR);
     if (vFd < 0) return nullptr;
-    // Another writer holds the lock for one line, a few microseconds: wait
-    // that out here, briefly, rather than fail and cost the caller a pause
-    // of its retry policy (milliseconds), which is meant for a lock held
-    // long. Never block: past the deadline the caller's policy decides.
-    timespec vDeadline {};
-    for (int vTry = 0; ::flock(vFd, LOCK_EX | LOCK_NB) != 0; ++vTry) {
-      timespec vNow {};
-      ::clock_gettime(CLOCK_MONOTONIC, &vNow);
-      if (vTry == 0) {
-        vDeadline = vNow;
-        vDeadline.tv_nsec += cLockWaitNs;
-        if (vDeadline.tv_nsec >= 1000000000L) {
-          vDeadline.tv_nsec -= 1000000000L;
-          ++vDeadline.tv_sec;
-        }
-      }
-      const bool vPast = vNow.tv_sec > vDeadline.tv_sec ||
-                         (vNow.tv_sec == vDeadline.tv_sec && vNow.tv_nsec >= vDeadline.tv_nsec);
-      if ((errno != EWOULDBLOCK && errno != EINTR) || vPast) {
-        ::close(vFd);
-        return nullptr;
-      }
-      if (vTry < cLockYields) {
-        ::sched_yield();
-      } else {
-        const timespec vPause {0, cLockPauseNs};
-        ::nanosleep(&vPause, nullptr);
-      }
+    if (!FLockBriefly(vFd)) {
+      ::close(vFd);
+      return nullptr;
     }
-    return std::make_unique<TPosixAppendFile>(vFd);
+    return std::make_unique<TPosixAppendFile>(vFd, pPath);
   }
 
   std::string FMakePrivateDirectory(const std::string& pPrefix) override {

@@ -13,6 +13,8 @@ class TMemAppendFile final : public IAppendFile {
  public:
   TMemAppendFile(TMemEnv& pEnv, std::string pPath) : vEnv(pEnv), vPath(std::move(pPath)) {}
   bool FWrite(std::string_view pData) override { return vEnv.FAppend(vPath, pData); }
+  void PUnlock() override {}
+  bool FRelock() override { return vEnv.FRelock(vPath); }
 
  private:
   TMemEnv& vEnv;
@@ -122,6 +124,12 @@ std::unique_ptr<IAppendFile> TMemEnv::FOpenAppendLocked(const std::string& pPath
   }
   vFiles.try_emplace(pPath);
   return std::make_unique<TMemAppendFile>(*this, pPath);
+}
+
+bool TMemEnv::FRelock(const std::string& pPath) {
+  std::lock_guard vGuard(vLock);
+  ++vRelocks;
+  return vFiles.count(pPath) != 0;
 }
 
 bool TMemEnv::FAppend(const std::string& pPath, std::string_view pData) {

@@ -34,6 +34,8 @@ class TMemEnv final : public IEnv {
   std::vector<int> vSleeps;
   std::vector<std::pair<int, int>> vRandomRanges;
   int vOpenAttempts = 0;
+  // Calls of FRelock on a file kept open (true while the file exists).
+  int vRelocks = 0;
   // Set by PHoldTermination; cleared by nobody.
   bool vTerminationHeld = false;
   // FSymbolize names the frames with the real symbol tools; off, it gives
@@ -78,6 +80,7 @@ class TMemEnv final : public IEnv {
  private:
   friend class TMemAppendFile;
   bool FAppend(const std::string& pPath, std::string_view pData);
+  bool FRelock(const std::string& pPath);
 
   std::mutex vLock;
   std::map<std::string, std::string> vFiles;

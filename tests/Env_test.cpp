@@ -180,6 +180,40 @@ TEST(EnvPosix, AppendLockedWaitsOutAShortHoldButNotALongOne) {
   }
 }
 
+// A file kept open between lines: unlocked it does not hold other writers
+// back; locked again it is refused once its name leads elsewhere (removed,
+// or renamed away as a rotation does), so the writer opens the name anew.
+TEST(EnvPosix, AKeptAppendFileUnlocksAndIsRefusedOnceItsNameLeadsElsewhere) {
+  TTempDir vDir;
+  port::IEnv& vEnv = port::FDefaultEnv();
+  const std::string vPath = vDir.FPath() + "/f.txt";
+  auto vKept = vEnv.FOpenAppendLocked(vPath);
+  ASSERT_NE(vKept, nullptr);
+  ASSERT_TRUE(vKept->FWrite("um\r\n"));
+  vKept->PUnlock();
+  EXPECT_EQ(FInChild([&] {
+              auto vOther = port::FDefaultEnv().FOpenAppendLocked(vPath);
+              return vOther && vOther->FWrite("outro\r\n") ? 0 : 1;
+            }),
+            0);
+  ASSERT_TRUE(vKept->FRelock());
+  EXPECT_EQ(FInChild([&] { return port::FDefaultEnv().FOpenAppendLocked(vPath) == nullptr ? 0 : 1; }), 0)
+      << "locked again, it holds the others back";
+  ASSERT_TRUE(vKept->FWrite("dois\r\n"));
+  vKept->PUnlock();
+  EXPECT_EQ(vEnv.FReadFile(vPath).value_or(""), "um\r\noutro\r\ndois\r\n");
+
+  std::filesystem::rename(vPath, vPath + ".1");
+  EXPECT_FALSE(vKept->FRelock()) << "renamed away";
+  auto vNew = vEnv.FOpenAppendLocked(vPath);
+  ASSERT_NE(vNew, nullptr) << "and refusing it left no lock behind on the new file";
+  vNew->PUnlock();
+  std::filesystem::remove(vPath);
+  EXPECT_FALSE(vNew->FRelock()) << "removed";
+  EXPECT_EQ(FInChild([&] { return port::FDefaultEnv().FOpenAppendLocked(vPath + ".1") != nullptr ? 0 : 1; }), 0)
+      << "the refused file was left unlocked";
+}
+
 // A configuration or administration file is a regular file, or a symbolic
 // link to one. A directory, a FIFO or a dangling link under that name is no
 // file and gives no content (a FIFO would block its reader for good); a name

@@ -110,6 +110,26 @@ TEST(LogNFe, ADailyFileLogWritesEachLineIntoTheFileOfItsDay) {
             "2024-03-06 00:00:01 00001A2B INFO   : [TLog                            ] **** Log finalizado ****\r\n");
 }
 
+// The long-lived log keeps its file open between lines, and opens it anew
+// when the file went away meanwhile (removed by hand, say): no line is lost.
+TEST(LogNFe, ADailyFileLogKeepsItsFileOpenAndReopensARemovedOne) {
+  port::TMemEnv vEnv;
+  {
+    tracelog::TLog vLog(vEnv, "", "S");
+    vLog.PSetDailyFile(true);
+    vEnv.vOpenAttempts = 0;
+    vLog.Info(nullptr, "um");
+    vLog.Info(nullptr, "dois");
+    vLog.Info(nullptr, "tres");
+    EXPECT_EQ(vEnv.vOpenAttempts, 1) << "one open for three lines";
+    EXPECT_EQ(vEnv.vRelocks, 2);
+    vEnv.PRemove(cFile);
+    vLog.Info(nullptr, "quatro");
+    EXPECT_EQ(vEnv.vOpenAttempts, 2) << "the removed file is opened (created) anew";
+  }
+  EXPECT_EQ(vEnv.FFile(cFile), cPrefix + "INFO   : [*] quatro\r\n" + cFinish);
+}
+
 TEST(LogNFe, NamesTheFileAfterTheGivenName) {
   port::TMemEnv vEnv;
   vEnv.vExePath = "/srv/cgi/service.exe";

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <charconv>
-#include <cstdio>
 #include <optional>
 
 #include "port/Env.h"
@@ -67,9 +66,8 @@ std::string FComposeLine(const port::TDateTime& pNow, std::uint32_t pThreadId, T
   vLine += ':';
   PAppendNumber(vLine, pNow.vSecond, 2);
   vLine += ' ';
-  char vThread[16];
-  std::snprintf(vThread, sizeof vThread, "%08X", static_cast<unsigned>(pThreadId));
-  vLine += vThread;
+  constexpr std::string_view cHex = "0123456789ABCDEF";
+  for (int vShift = 28; vShift >= 0; vShift -= 4) vLine += cHex[(pThreadId >> vShift) & 0xF];
   vLine += ' ';
   vLine += FNivelTexto(pLevel);
   vLine += " : [";
@@ -195,6 +193,12 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
     }
     const std::string& vFileName = vDailyFile ? vDailyName : this->vFileName;
     std::unique_ptr<port::IAppendFile> vFile;
+    // A long-lived process keeps the file of the day open between lines
+    // (opening and closing it costs more than the line); it is locked
+    // again for each line, and opened anew on a new day or when the file
+    // was removed or renamed meanwhile.
+    if (vKeptFile && vKeptName == vFileName && vKeptFile->FRelock()) vFile = std::move(vKeptFile);
+    vKeptFile.reset();
     for (int vAttempt = 0; vAttempt < cOpenAttempts && !vFile; ++vAttempt) {
       vFile = vOs.FOpenAppendLocked(vFileName);
       if (vFile) break;
@@ -208,6 +212,11 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
     // One write per line while the lock is held; the file is closed (and
     // unlocked) when vFile goes out of scope, also when composing fails.
     (void)vFile->FWrite(FComposeLine(vLineTime ? *vLineTime : vOs.FNow(), vOs.FThreadId(), pLevel, pSender, pMessage));
+    if (vDailyFile) {
+      vFile->PUnlock();
+      vKeptFile = std::move(vFile);
+      vKeptName = vFileName;
+    }
   } catch (...) {
     // Every failure of the log is swallowed: the line is lost.
   }

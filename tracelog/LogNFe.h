@@ -1,6 +1,7 @@
 // The process's trace log: one text file per executable and day in "log/"
-// beside the executable, one open-append-close under an exclusive lock per
-// line, so concurrent processes interleave whole lines.
+// beside the executable, one append under an exclusive lock per line, so
+// concurrent processes interleave whole lines. A process of one request
+// opens and closes the file for each line; a long-lived one keeps it open.
 //
 // The log belongs to the process: the process object owns a TProcessLog,
 // and while it lives the process-wide accessors PCriaLog/FRetornaLog reach
@@ -16,6 +17,7 @@
 
 namespace port {
 class IEnv;
+class IAppendFile;
 }
 
 namespace tracelog {
@@ -63,6 +65,9 @@ class TLog {
   std::string vFileName;
   std::string vFilePrefix;  // directory, "Log" and the name: the date and ".txt" follow
   bool vDailyFile = false;
+  // With vDailyFile: the file of the last line, kept open and unlocked.
+  std::unique_ptr<port::IAppendFile> vKeptFile;
+  std::string vKeptName;
   std::mutex vLock;
   bool vEnabled = false;
   bool vTrace = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <map>
 
 namespace xmlbind {
 
@@ -15,26 +14,50 @@ constexpr std::string_view cDeclaracao = "<?xml version=\"1.0\" encoding=\"ISO-8
 // One element: either text content or child elements, never both (the
 // documents of the system have no mixed content). vByName lists the children
 // of each name in document order, so that looking a property up or reaching
-// item n of a long list does not walk the whole child list.
+// item n of a long list does not walk the whole child list. An element has
+// a few dozen distinct child names at most: a flat list searched in order
+// costs less than a tree with its node allocations.
 class TXMLElement {
  public:
+  using TSameName = std::pair<std::string, std::vector<TXMLElement*>>;
+
   explicit TXMLElement(std::string_view pName) : vName(pName) {}
 
   std::string vName;
   std::vector<std::unique_ptr<TXMLElement>> vChildren;
-  std::map<std::string, std::vector<TXMLElement*>, std::less<>> vByName;
+  std::vector<TSameName> vByName;
   std::string vText;
   bool vHasText = false;
   std::unique_ptr<TXMLNode> vWrapper;
 
+  [[nodiscard]] std::vector<TXMLElement*>* FNamed(std::string_view pName) {
+    for (auto& [vKey, vElements] : vByName) {
+      if (vKey == pName) return &vElements;
+    }
+    return nullptr;
+  }
+  [[nodiscard]] const std::vector<TXMLElement*>* FNamed(std::string_view pName) const {
+    return const_cast<TXMLElement*>(this)->FNamed(pName);
+  }
+
   [[nodiscard]] TXMLElement* FFirstChild(std::string_view pName) const {
-    auto vIt = vByName.find(pName);
-    return vIt == vByName.end() || vIt->second.empty() ? nullptr : vIt->second.front();
+    const auto* vNamed = FNamed(pName);
+    return vNamed == nullptr || vNamed->empty() ? nullptr : vNamed->front();
   }
 
   [[nodiscard]] std::size_t FCount(std::string_view pName) const {
-    auto vIt = vByName.find(pName);
-    return vIt == vByName.end() ? 0 : vIt->second.size();
+    const auto* vNamed = FNamed(pName);
+    return vNamed == nullptr ? 0 : vNamed->size();
+  }
+
+  [[nodiscard]] TXMLElement* FNamedAt(std::string_view pName, std::size_t pIndex) const {
+    return (*FNamed(pName))[pIndex];
+  }
+
+  // The first child named pName, created as the last child when missing.
+  TXMLElement& FChild(std::string_view pName) {
+    TXMLElement* vChild = FFirstChild(pName);
+    return vChild != nullptr ? *vChild : FInsertChild(pName, nullptr, 0);
   }
 
   // Inserts a new child named pName before pBefore (nullptr: as the last
@@ -52,8 +75,9 @@ class TXMLElement {
                           [pBefore](const auto& pChild) { return pChild.get() == pBefore; });
     }
     vChildren.insert(vPos, std::move(vChild));
-    auto& vSameName = vByName.try_emplace(std::string(pName)).first->second;
-    vSameName.insert(vSameName.begin() + static_cast<std::ptrdiff_t>(pNameIndex), &vResult);
+    auto* vSameName = FNamed(pName);
+    if (vSameName == nullptr) vSameName = &vByName.emplace_back(std::string(pName), std::vector<TXMLElement*>()).second;
+    vSameName->insert(vSameName->begin() + static_cast<std::ptrdiff_t>(pNameIndex), &vResult);
     return vResult;
   }
 
@@ -80,18 +104,27 @@ class TXMLElement {
   // references; a document holding one could not be read back by the caller,
   // so they are written as "?", like any character the code page lacks.
   static void PWriteText(std::string_view pText, std::string& pOut) {
-    for (char vChar : pText) {
+    // Runs of plain bytes are copied whole.
+    std::size_t vRun = 0;
+    for (std::size_t i = 0; i < pText.size(); ++i) {
+      const char vChar = pText[i];
+      const char* vReplacement;
       switch (vChar) {
-        case '&': pOut += "&amp;"; break;
-        case '<': pOut += "&lt;"; break;
-        case '>': pOut += "&gt;"; break;
+        case '&': vReplacement = "&amp;"; break;
+        case '<': vReplacement = "&lt;"; break;
+        case '>': vReplacement = "&gt;"; break;
         case '\t':
         case '\n':
-        case '\r': pOut += vChar; break;
+        case '\r': continue;
         default:
-          pOut += static_cast<unsigned char>(vChar) < 0x20 ? '?' : vChar;
+          if (static_cast<unsigned char>(vChar) >= 0x20) continue;
+          vReplacement = "?";
       }
+      pOut.append(pText, vRun, i - vRun);
+      pOut += vReplacement;
+      vRun = i + 1;
     }
+    pOut.append(pText, vRun);
   }
 };
 
@@ -121,14 +154,15 @@ TXMLNodeClass TXMLNode::FChildClass(std::string_view pName) const {
 }
 
 TXMLNode& TXMLNode::ChildElement(std::string_view pName) {
-  TXMLElement* vChild = vElement.FFirstChild(pName);
-  if (vChild == nullptr) vChild = &vElement.FInsertChild(pName, nullptr, 0);
-  if (!vChild->vWrapper) vChild->vWrapper = FChildClass(pName)(*vChild);
-  return *vChild->vWrapper;
+  TXMLElement& vChild = vElement.FChild(pName);
+  if (!vChild.vWrapper) vChild.vWrapper = FChildClass(pName)(vChild);
+  return *vChild.vWrapper;
 }
 
+// Text properties reach the element itself: a wrapper object is made only
+// when someone asks for the child as a node.
 void TXMLNode::SetChildText(std::string_view pName, std::string_view pText) {
-  TXMLElement& vChild = ChildElement(pName).vElement;
+  TXMLElement& vChild = vElement.FChild(pName);
   if (!vChild.vChildren.empty()) {
     throw EXMLBindingError("O elemento " + vChild.vName + " cont\xE9m elementos e n\xE3o aceita texto");
   }
@@ -138,7 +172,7 @@ void TXMLNode::SetChildText(std::string_view pName, std::string_view pText) {
 
 std::string TXMLNode::ChildText(std::string_view pName) {
   std::string vText;
-  ChildElement(pName).vElement.PAppendText(vText);
+  vElement.FChild(pName).PAppendText(vText);
   return vText;
 }
 
@@ -191,7 +225,7 @@ TXMLNode& TXMLNodeCollection::ItemAt(int pIndex) {
     throw EXMLBindingError("\xCDndice " + std::to_string(pIndex) + " fora da lista " + NodeName() +
                            " de " + std::to_string(ItemCount()) + " itens");
   }
-  TXMLElement& vItem = *Element().vByName.find(vItemElementName)->second[static_cast<std::size_t>(pIndex)];
+  TXMLElement& vItem = *Element().FNamedAt(vItemElementName, static_cast<std::size_t>(pIndex));
   if (!vItem.vWrapper) vItem.vWrapper = vItemClass(vItem);
   return *vItem.vWrapper;
 }
@@ -206,7 +240,7 @@ TXMLNode& TXMLNodeCollection::InsertItemAt(int pIndex) {
   }
   TXMLElement* vBefore = nullptr;
   if (pIndex < vCount) {
-    vBefore = Element().vByName.find(vItemElementName)->second[static_cast<std::size_t>(pIndex)];
+    vBefore = Element().FNamedAt(vItemElementName, static_cast<std::size_t>(pIndex));
   }
   TXMLElement& vItem =
       Element().FInsertChild(vItemElementName, vBefore, static_cast<std::size_t>(pIndex));
@@ -227,8 +261,10 @@ TXMLDocument::~TXMLDocument() = default;
 TXMLNode& TXMLDocument::DocumentElement() const { return *vDocumentElement->vWrapper; }
 
 std::string DocumentText(const TXMLNode& pDocumentElement) {
-  std::string vOut(cDeclaracao);
-  vOut += pDocumentElement.ElementMarkup();
+  std::string vOut;
+  vOut.reserve(2048);
+  vOut += cDeclaracao;
+  pDocumentElement.vElement.PWriteMarkup(vOut);
   return vOut;
 }
 

@@ -103,6 +103,8 @@ class TXMLNode {
   [[nodiscard]] TXMLElement& Element() const { return vElement; }
 
  private:
+  friend std::string DocumentText(const TXMLNode& pDocumentElement);
+
   [[noreturn]] static void PRaiseWrongClass(const TXMLNode& pNode);
   [[nodiscard]] TXMLNodeClass FChildClass(std::string_view pName) const;
 
