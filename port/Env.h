@@ -34,8 +34,9 @@ class IAppendFile {
   // A writer that keeps the file open between lines (a long-lived process)
   // gives the lock up after each line and takes it again for the next.
   // FRelock is false when the lock cannot be had within about a
-  // millisecond, or when the name no longer leads to this file (removed or
-  // renamed meanwhile): the writer then opens the file anew.
+  // millisecond, or when the name no longer leads to this file (removed, or
+  // renamed: that is seen within a second): the writer then opens the file
+  // anew.
   virtual void PUnlock() = 0;
   [[nodiscard]] virtual bool FRelock() = 0;
 };

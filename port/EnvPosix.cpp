@@ -105,13 +105,21 @@ class TPosixAppendFile final : public IAppendFile {
 
   void PUnlock() override { (void)::flock(vFd, LOCK_UN); }
 
+  // A removed file is seen at once (no link left); a renamed one by
+  // looking the name up, which costs a path walk, so at most once a second:
+  // lines meanwhile land in the renamed file, none is lost.
   bool FRelock() override {
     if (!FLockBriefly(vFd)) return false;
     struct stat vOpen {};
-    struct stat vNamed {};
-    if (::fstat(vFd, &vOpen) == 0 && ::stat(vPath.c_str(), &vNamed) == 0 && vOpen.st_dev == vNamed.st_dev &&
-        vOpen.st_ino == vNamed.st_ino)
-      return true;
+    bool vSame = ::fstat(vFd, &vOpen) == 0 && vOpen.st_nlink > 0;
+    timespec vNow {};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &vNow);
+    if (vSame && vNow.tv_sec != vNameChecked) {
+      struct stat vNamed {};
+      vSame = ::stat(vPath.c_str(), &vNamed) == 0 && vOpen.st_dev == vNamed.st_dev && vOpen.st_ino == vNamed.st_ino;
+      vNameChecked = vNow.tv_sec;
+    }
+    if (vSame) return true;
     PUnlock();
     return false;
   }
@@ -119,6 +127,7 @@ class TPosixAppendFile final : public IAppendFile {
  private:
   int vFd;
   std::string vPath;
+  time_t vNameChecked = -1;
 };
 
 class TEnvPosix final : public IEnv {
