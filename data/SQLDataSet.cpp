@@ -190,8 +190,12 @@ TTranslatedSQL FTranslateParams(std::string_view pSQL) {
       out += '?';
       i = j;
     } else {
-      out += c;
-      ++i;
+      // Plain text runs to the next character that may start one of the
+      // above: copied whole.
+      std::size_t j = pSQL.find_first_of("'\"-/:", i + 1);
+      if (j == std::string_view::npos) j = n;
+      out.append(pSQL.substr(i, j - i));
+      i = j;
     }
   }
   return vResult;

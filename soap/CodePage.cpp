@@ -84,10 +84,15 @@ long FNextUtf8(std::string_view pText, std::size_t& pPos) {
 std::string FAnsiToUtf8(std::string_view pAnsi) {
   std::string vOut;
   vOut.reserve(pAnsi.size() + pAnsi.size() / 8);
-  for (const char c : pAnsi) {
-    const auto b = static_cast<unsigned char>(c);
-    PAppendUtf8(vOut, b >= 0x80 && b <= 0x9F ? vHigh[b - 0x80] : b);
+  std::size_t vRun = 0;  // start of the pending run of ASCII bytes, copied whole
+  for (std::size_t i = 0; i < pAnsi.size(); ++i) {
+    const auto b = static_cast<unsigned char>(pAnsi[i]);
+    if (b < 0x80) continue;
+    vOut.append(pAnsi, vRun, i - vRun);
+    PAppendUtf8(vOut, b <= 0x9F ? vHigh[b - 0x80] : b);
+    vRun = i + 1;
   }
+  vOut.append(pAnsi, vRun);
   return vOut;
 }
 
