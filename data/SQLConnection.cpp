@@ -11,7 +11,7 @@
 #include "data/FbClient.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
 #include <unordered_map>
 
 #include "data/FbHandles.h"
@@ -49,13 +49,23 @@ void PAddInt32(std::string& pBlock, char pTag, int pValue) {
 // committed mode the engine starts it as committed already, so its end
 // needs no write and no flush of the database file (a read-write one forces
 // both at every commit). A select that locks its rows writes.
-bool FOnlyReads(const std::string& pSQL) {
-  std::string vUpper;
-  vUpper.reserve(pSQL.size());
-  for (const char c : pSQL) vUpper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const std::size_t vStart = vUpper.find_first_not_of(" \t\r\n(");
-  return vStart != std::string::npos && vUpper.compare(vStart, 6, "SELECT") == 0 &&
-         vUpper.find("WITH LOCK") == std::string::npos && vUpper.find("FOR UPDATE") == std::string::npos;
+// (Asked at every run: the text is searched in place, not copied.)
+bool FOnlyReads(std::string_view pSQL) {
+  const auto vUpper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  const auto vAt = [&](std::size_t pPos, std::string_view pWord) {
+    if (pSQL.size() - pPos < pWord.size()) return false;
+    for (std::size_t i = 0; i < pWord.size(); ++i)
+      if (vUpper(pSQL[pPos + i]) != pWord[i]) return false;
+    return true;
+  };
+  const auto vContains = [&](std::string_view pWord) {
+    for (std::size_t i = 0; i < pSQL.size(); ++i)
+      if (vUpper(pSQL[i]) == pWord[0] && vAt(i, pWord)) return true;
+    return false;
+  };
+  const std::size_t vStart = pSQL.find_first_not_of(" \t\r\n(");
+  return vStart != std::string_view::npos && vAt(vStart, "SELECT") && !vContains("WITH LOCK") &&
+         !vContains("FOR UPDATE");
 }
 
 std::string FTransactionParams(const std::string& pSQL) {
@@ -75,7 +85,9 @@ std::string FTransactionParams(const std::string& pSQL) {
 // inside the loop of another), and both are kept.
 struct TSQLConnection::TAttachment {
   TFbAttachment vDb;
-  std::unordered_multimap<std::string, std::unique_ptr<TFbStatement>> vPrepared;  // destroyed before vDb
+  // Keyed by a view of the statement's own text, which lives as long as
+  // its entry: giving a statement back copies no text.
+  std::unordered_multimap<std::string_view, std::unique_ptr<TFbStatement>> vPrepared;  // destroyed before vDb
 
   TAttachment(const std::string& pDatabase, const std::string& pDpb) : vDb(pDatabase, pDpb) {
     if (FIsEmbeddedDatabase(pDatabase)) PNoteEmbeddedAttach();
@@ -90,8 +102,8 @@ struct TSQLConnection::TAttachment {
   }
 
   void PGiveBack(std::unique_ptr<TFbStatement> pStatement) {
-    std::string vText = pStatement->FText();
-    vPrepared.emplace(std::move(vText), std::move(pStatement));
+    const std::string_view vText = pStatement->FText();
+    vPrepared.emplace(vText, std::move(pStatement));
   }
 };
 

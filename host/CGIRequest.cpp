@@ -19,9 +19,21 @@ std::string FToggleHttpPrefix(std::string_view pName) {
   return std::string(cHttpPrefix) + std::string(pName);
 }
 
+// FNV-1a over the name with ASCII letters folded to upper case.
+std::uint64_t FNameKey(std::string_view pName) {
+  std::uint64_t vKey = 14695981039346656037ULL;
+  for (char c : pName) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    vKey = (vKey ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+  }
+  return vKey;
+}
+
 }  // namespace
 
 TCGIRequest::TCGIRequest(port::IEnv& pEnv) : vEnvironment(pEnv.FEnvironment()) {
+  vNameKeys.reserve(vEnvironment.size());
+  for (const auto& vEntry : vEnvironment) vNameKeys.push_back(FNameKey(vEntry.first));
   vMethod = FGetFieldByName("REQUEST_METHOD");
   vProtocolVersion = FGetFieldByName("SERVER_PROTOCOL");
   vURL = FGetFieldByName("URL");
@@ -68,7 +80,10 @@ std::string TCGIRequest::FVariable(std::string_view pName) const {
   if (port::FSameTextNoCase(pName, "HTTP_PROXY")) return {};
   // An exact match wins over one that differs only in case.
   const std::pair<std::string, std::string>* vFound = nullptr;
-  for (const auto& vEntry : vEnvironment) {
+  const std::uint64_t vKey = FNameKey(pName);
+  for (std::size_t i = 0; i < vEnvironment.size(); ++i) {
+    if (vNameKeys[i] != vKey) continue;
+    const auto& vEntry = vEnvironment[i];
     if (vEntry.first == pName) return vEntry.second;
     if (vFound == nullptr && port::FSameTextNoCase(vEntry.first, pName)) vFound = &vEntry;
   }

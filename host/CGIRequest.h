@@ -44,6 +44,9 @@ class TCGIRequest : public TWebRequest {
   void PReadContent(port::IEnv& pEnv);
 
   std::vector<std::pair<std::string, std::string>> vEnvironment;
+  // A key of each variable's name, the same for names that differ only in
+  // case: a lookup compares names only where the keys agree.
+  std::vector<std::uint64_t> vNameKeys;
 };
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // The real IEnv over POSIX. Every call is a thin wrapper around one or two
 // system calls; nothing here decides what to write.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -81,6 +82,8 @@ bool FLockBriefly(int pFd) {
   }
   return true;
 }
+
+thread_local std::uint32_t tThreadId = 0;  // FThreadId's cache: 0 until asked
 
 // Link count, device and inode number of a file, and nothing else.
 bool FIdentity(int pDirFd, const char* pPath, int pFlags, struct statx& pOut) {
@@ -301,7 +304,14 @@ class TEnvPosix final : public IEnv {
     return std::uniform_int_distribution<int>(pLow, pHigh)(FGenerator());
   }
 
-  std::uint32_t FThreadId() override { return static_cast<std::uint32_t>(::gettid()); }
+  // Asked at every trace line; a thread's identifier does not change, and
+  // the child of a fork (the only thread there) forgets the parent's.
+  std::uint32_t FThreadId() override {
+    static std::once_flag vForkHook;
+    std::call_once(vForkHook, [] { (void)::pthread_atfork(nullptr, nullptr, [] { tThreadId = 0; }); });
+    if (tThreadId == 0) tThreadId = static_cast<std::uint32_t>(::gettid());
+    return tThreadId;
+  }
 
   std::vector<std::string> FSymbolize(const std::vector<void*>& pFrames) override { return port::FSymbolize(pFrames); }
 

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "port/Exception.h"
 
@@ -265,6 +266,13 @@ TEST(EnvPosix, ProcessFacts) {
             vEnvironment.end());
 
   EXPECT_EQ(vEnv.FThreadId(), static_cast<std::uint32_t>(::getpid())) << "main thread id is the pid";
+  // Each thread and the child of a fork answer their own, though asked before.
+  std::uint32_t vOther = 0;
+  std::thread([&] { vOther = vEnv.FThreadId(); }).join();
+  EXPECT_NE(vOther, vEnv.FThreadId());
+  EXPECT_NE(vOther, 0u);
+  EXPECT_EQ(FInChild([&] { return port::FDefaultEnv().FThreadId() == static_cast<std::uint32_t>(::getpid()) ? 0 : 1; }),
+            0);
   bool vSeen[17] = {};
   for (int vDraw = 0; vDraw < 2000; ++vDraw) {
     const int vValue = vEnv.FRandomRange(1, 16);

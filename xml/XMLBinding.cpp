@@ -8,6 +8,7 @@ namespace xmlbind {
 namespace {
 
 constexpr std::string_view cDeclaracao = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+constexpr std::size_t cFirstChildren = 16;
 
 }  // namespace
 
@@ -69,6 +70,11 @@ class TXMLElement {
     }
     auto vChild = std::make_unique<TXMLElement>(pName);
     TXMLElement& vResult = *vChild;
+    if (vChildren.empty()) {
+      // A document element holds a few dozen children: grown in one step.
+      vChildren.reserve(cFirstChildren);
+      vByName.reserve(cFirstChildren);
+    }
     auto vPos = vChildren.end();
     if (pBefore != nullptr) {
       vPos = std::find_if(vChildren.begin(), vChildren.end(),
