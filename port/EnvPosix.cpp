@@ -51,8 +51,6 @@ std::size_t FWritten(int pFd, std::string_view pData) {
 
 bool FWriteAll(int pFd, std::string_view pData) { return FWritten(pFd, pData) == pData.size(); }
 
-// Holds the descriptor and its flock; closing the descriptor releases the
-// lock, so the destructor is the whole unlock path.
 // Takes the exclusive lock of pFd. Another writer holds it for one line, a
 // few microseconds: that is waited out here, briefly, rather than failing
 // and costing the caller a pause of its retry policy (milliseconds), which
@@ -91,6 +89,9 @@ bool FIdentity(int pDirFd, const char* pPath, int pFlags, struct statx& pOut) {
          (pOut.stx_mask & (STATX_NLINK | STATX_INO)) == (STATX_NLINK | STATX_INO);
 }
 
+// Holds the descriptor and its flock; closing the descriptor releases the
+// lock, so the destructor is the whole unlock path of a file opened for one
+// line. A kept file gives its lock up with PUnlock and stays open.
 class TPosixAppendFile final : public IAppendFile {
  public:
   TPosixAppendFile(int pFd, std::string pPath) : vFd(pFd), vPath(std::move(pPath)) {}
