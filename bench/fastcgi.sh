@@ -175,8 +175,25 @@ PHP_ATTACHMENTS=$(FIREBIRD="$FBROOT" isql-fb -q -b -user SYSDBA -password master
 [ "${PHP_ATTACHMENTS:-0}" -ge 1 ] && [ "$PHP_ATTACHMENTS" -le "$FCGI_PROCS" ] ||
   { echo "$0: php-fpm holds ${PHP_ATTACHMENTS:-no} attachments to the server, its pool $FCGI_PROCS children" >&2; exit 1; }
 
+# The FastCGI workers and php-fpm's children are all up by now (every
+# program answered above); any other child of lighttpd is a CGI process.
+# A run at 50 clients of a CGI program can leave some still ending (each
+# one an embedded attachment in the lock table the next program shares):
+# every run waits for them first, up to 10 s.
+FCGI_WORKERS=" $(pgrep -P "$LIGHTTPD_PID" | tr '\n' ' ') "
+settle() {
+  local pid left
+  for _ in $(seq 100); do
+    left=0
+    for pid in $(pgrep -P "$LIGHTTPD_PID"); do [[ $FCGI_WORKERS == *" $pid "* ]] || left=1; done
+    [ "$left" = 0 ] && return 0
+    sleep 0.1
+  done
+}
+
 declare -A RPS LP50 LP99 ERR
 wrk_run() { # key concurrency url
+  settle
   local key=$1 conc=$2 out threads=$(( $2 < 2 ? $2 : 2 ))
   out=$(BENCH_ACTION=FRetornaPedido BENCH_BODY="$REQ/FRetornaPedido.xml" \
         wrk -t"$threads" -c"$conc" -d"${FCGI_WRK_SECONDS}s" --timeout 5s --latency -s "$REPO/bench/post.lua" "$3")
