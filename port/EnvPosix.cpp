@@ -82,6 +82,8 @@ bool FLockBriefly(int pFd) {
 }
 
 thread_local std::uint32_t tThreadId = 0;  // FThreadId's cache: 0 until asked
+thread_local time_t tLocalSecond = -1;     // FNow's cache: the second of tLocal
+thread_local std::tm tLocal {};
 
 // Link count, device and inode number of a file, and nothing else.
 bool FIdentity(int pDirFd, const char* pPath, int pFlags, struct statx& pOut) {
@@ -279,8 +281,13 @@ class TEnvPosix final : public IEnv {
   TDateTime FNow() override {
     timespec vNow {};
     ::clock_gettime(CLOCK_REALTIME, &vNow);
-    std::tm vLocal {};
-    ::localtime_r(&vNow.tv_sec, &vLocal);
+    // Every trace line asks: the local time is worked out once a second
+    // (localtime_r takes the time zone's lock and walks its rules).
+    if (vNow.tv_sec != tLocalSecond) {
+      ::localtime_r(&vNow.tv_sec, &tLocal);
+      tLocalSecond = vNow.tv_sec;
+    }
+    const std::tm& vLocal = tLocal;
     TDateTime vResult;
     vResult.vYear = vLocal.tm_year + 1900;
     vResult.vMonth = vLocal.tm_mon + 1;
