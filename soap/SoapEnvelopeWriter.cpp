@@ -15,10 +15,12 @@ std::string FAttr(std::string_view pName, std::string_view pUtf8Value) {
   return " " + std::string(pName) + "=\"" + FXmlEscape(pUtf8Value, TXmlEscape::Attribute) + "\"";
 }
 
-std::string FEnvelopeOpen() {
-  return std::string(cDeclaration) + "<SOAP-ENV:Envelope" + FAttr("xmlns:SOAP-ENV", cSoapEnvelopeNs) +
-         FAttr("xmlns:xsd", cXsdNs2001) + FAttr("xmlns:xsi", cXsiNs2001) + FAttr("xmlns:SOAP-ENC", cSoapEncodingNs) +
-         ">";
+// The same for every answer: built once.
+const std::string& FEnvelopeOpen() {
+  static const std::string vOpen = std::string(cDeclaration) + "<SOAP-ENV:Envelope" +
+                                   FAttr("xmlns:SOAP-ENV", cSoapEnvelopeNs) + FAttr("xmlns:xsd", cXsdNs2001) +
+                                   FAttr("xmlns:xsi", cXsiNs2001) + FAttr("xmlns:SOAP-ENC", cSoapEncodingNs) + ">";
+  return vOpen;
 }
 
 constexpr std::string_view cEnvelopeClose = "</SOAP-ENV:Envelope>";
@@ -65,15 +67,28 @@ std::string FFault(std::string_view pCode, std::string_view pMessage, std::strin
 }  // namespace
 
 std::string FAnswerEnvelope(const TIntfEntry& pEntry, const TMethodInfo& pMethod, const TSoapValue& pResult) {
+  static const std::string vBodyOpen = "<SOAP-ENV:Body" + FAttr("SOAP-ENV:encodingStyle", cSoapEncodingNs) + "><";
   const std::string vName = "NS1:" + pMethod.vName + "Response";
-  std::string vOut = FEnvelopeOpen() + "<SOAP-ENV:Body" + FAttr("SOAP-ENV:encodingStyle", cSoapEncodingNs) + "><" +
-                     vName + FAttr("xmlns:NS1", pEntry.vNamespace);
+  const std::string vResult =
+      pMethod.vResultType.empty() ? std::string() : FReturnElement(FRemClassRegistry().FFind(pMethod.vResultType), pResult);
+  std::string vOut;
+  vOut.reserve(FEnvelopeOpen().size() + vBodyOpen.size() + 2 * vName.size() + vResult.size() + 256);
+  vOut += FEnvelopeOpen();
+  vOut += vBodyOpen;
+  vOut += vName;
+  vOut += FAttr("xmlns:NS1", pEntry.vNamespace);
   if (pMethod.vResultType.empty()) {
     vOut += "/>";
   } else {
-    vOut += ">" + FReturnElement(FRemClassRegistry().FFind(pMethod.vResultType), pResult) + "</" + vName + ">";
+    vOut += '>';
+    vOut += vResult;
+    vOut += "</";
+    vOut += vName;
+    vOut += '>';
   }
-  return vOut + "</SOAP-ENV:Body>" + std::string(cEnvelopeClose);
+  vOut += "</SOAP-ENV:Body>";
+  vOut += cEnvelopeClose;
+  return vOut;
 }
 
 std::string FFaultEnvelope(std::string_view pMessage) { return FFault("SOAP-ENV:Server", pMessage, ""); }
