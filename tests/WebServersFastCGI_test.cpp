@@ -120,37 +120,10 @@ class WebServersFastCGI : public ::testing::Test {
   // passes its length on, 411 where the configuration refuses it.
   static void PCheckServer(const std::string& pBaseUrl, const TSite& pSite, int pChunkedStatus,
                            bool pWorkersAsServerUser, const std::function<std::string()>& pServerLog) {
-    // The split of SCRIPT_NAME and PATH_INFO: the service page with and
-    // without the slash, and the WSDL naming the address this server
-    // answers on.
-    for (const std::string& vUrl : {pBaseUrl, pBaseUrl + "/"}) {
-      const e2e::THttpResult vPage = e2e::FHttpGet(vUrl);
-      EXPECT_EQ(vPage.vStatus, 200) << vUrl << vPage.vError << pServerLog();
-      EXPECT_NE(vPage.vBody.find("Service Info Page"), std::string::npos) << vUrl;
-    }
-    const e2e::THttpResult vWsdl = e2e::FHttpGet(pBaseUrl + "/wsdl/IVelmora");
-    EXPECT_EQ(vWsdl.vStatus, 200) << vWsdl.vError << pServerLog();
-    EXPECT_NE(vWsdl.vBody.find("<soap:address location=\"" + pBaseUrl + "/soap/IVelmora\"/>"), std::string::npos)
-        << vWsdl.vBody;
-
-    const e2e::TProcessResult vPhp = FPhpClients(pBaseUrl);
-    EXPECT_EQ(vPhp.vExitCode, 0) << vPhp.vStderr << pServerLog();
-    EXPECT_EQ(vPhp.vStdout, sReference.vStdout);
-
+    const std::string vTrace = e2e::FCheckServedAsTheReference(pBaseUrl, pSite, sReference.vStdout, pServerLog);
     PCheckTwoWorkersServe(pBaseUrl, pSite, pWorkersAsServerUser, pServerLog);
 
-    const std::string vTrace = pSite.FTraceLog();
-    for (const char* vOperation : {"FRetornaPedidoCabecalho", "FRetornaPedidoItem", "FRetornaColConvenios",
-                                   "FRetornaColFinancimentos", "FAtualizaStatusPedido"}) {
-      EXPECT_NE(vTrace.find(std::string("Entrando no procedimento: ") + vOperation), std::string::npos)
-          << vOperation << " is not in the trace log:\n"
-          << vTrace << pServerLog();
-    }
-
-    const e2e::THttpResult vChunked =
-        e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + cItemsAction,
-                    "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
-                    e2e::FSoapCall("FRetornaPedidoItem", e2e::cDemoKey), pBaseUrl + "/soap/IVelmora"});
+    const e2e::THttpResult vChunked = e2e::FChunkedCall(pBaseUrl, "FRetornaPedidoItem");
     EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
     if (pChunkedStatus == 200) {
       EXPECT_EQ(vChunked.vBody, sReferenceItems.vBody);

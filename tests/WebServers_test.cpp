@@ -56,35 +56,9 @@ class WebServers : public ::testing::Test {
   // where the configuration refuses it.
   static void PCheckServer(const std::string& pBaseUrl, const TSite& pSite, int pChunkedStatus,
                            const std::function<std::string()>& pServerLog) {
-    // The service page, with and without the slash after the executable.
-    for (const std::string& vUrl : {pBaseUrl, pBaseUrl + "/"}) {
-      const e2e::THttpResult vPage = e2e::FHttpGet(vUrl);
-      EXPECT_EQ(vPage.vStatus, 200) << vUrl << vPage.vError << pServerLog();
-      EXPECT_NE(vPage.vBody.find("Service Info Page"), std::string::npos) << vUrl;
-    }
+    const std::string vTrace = e2e::FCheckServedAsTheReference(pBaseUrl, pSite, sReference.vStdout, pServerLog);
 
-    // The WSDL names the SOAP address this server answers on.
-    const e2e::THttpResult vWsdl = e2e::FHttpGet(pBaseUrl + "/wsdl/IVelmora");
-    EXPECT_EQ(vWsdl.vStatus, 200) << vWsdl.vError << pServerLog();
-    EXPECT_NE(vWsdl.vBody.find("<soap:address location=\"" + pBaseUrl + "/soap/IVelmora\"/>"), std::string::npos)
-        << vWsdl.vBody;
-
-    const e2e::TProcessResult vPhp = FPhpClients(pBaseUrl);
-    EXPECT_EQ(vPhp.vExitCode, 0) << vPhp.vStderr << pServerLog();
-    EXPECT_EQ(vPhp.vStdout, sReference.vStdout);
-
-    const std::string vTrace = pSite.FTraceLog();
-    for (const char* vOperation : {"FRetornaPedidoCabecalho", "FRetornaPedidoItem", "FRetornaColConvenios",
-                                   "FRetornaColFinancimentos", "FAtualizaStatusPedido"}) {
-      EXPECT_NE(vTrace.find(std::string("Entrando no procedimento: ") + vOperation), std::string::npos)
-          << vOperation << " is not in the trace log:\n"
-          << vTrace << pServerLog();
-    }
-
-    const e2e::THttpResult vChunked =
-        e2e::FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H", std::string("SOAPAction: ") + cReadAction,
-                    "-H", "Transfer-Encoding: chunked", "-H", "Expect:", "--data-binary",
-                    e2e::FSoapCall("FRetornaPedido", e2e::cDemoKey), pBaseUrl + "/soap/IVelmora"});
+    const e2e::THttpResult vChunked = e2e::FChunkedCall(pBaseUrl, "FRetornaPedido");
     EXPECT_EQ(vChunked.vStatus, pChunkedStatus) << vChunked.vHeaders << vChunked.vError << pServerLog();
     if (pChunkedStatus == 200) {
       EXPECT_NE(vChunked.vBody.find("&lt;Pedido&gt;"), std::string::npos) << vChunked.vBody;

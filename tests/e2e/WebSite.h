@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,46 @@ class TSite {
 inline TProcessResult FPhpClients(const std::string& pBaseUrl) {
   return FRunProgram({"php", std::string(VELMORA_SOURCE_DIR) + "/tests/php/wsdl_clients.php", pBaseUrl},
                      {{"PATH", "/usr/bin:/bin"}, {"HOME", "/tmp"}}, {}, 120);
+}
+
+// What every deployment serves alike, as a CGI or through persistent
+// workers: the service page with and without the slash after the
+// executable (the split of SCRIPT_NAME and PATH_INFO), the WSDL naming the
+// SOAP address this server answers on, PHP's SoapClient getting exactly
+// pReferencePhp, and a trace log that names every data operation. Returns
+// the trace log.
+inline std::string FCheckServedAsTheReference(const std::string& pBaseUrl, const TSite& pSite,
+                                              const std::string& pReferencePhp,
+                                              const std::function<std::string()>& pServerLog) {
+  for (const std::string& vUrl : {pBaseUrl, pBaseUrl + "/"}) {
+    const THttpResult vPage = FHttpGet(vUrl);
+    EXPECT_EQ(vPage.vStatus, 200) << vUrl << vPage.vError << pServerLog();
+    EXPECT_NE(vPage.vBody.find("Service Info Page"), std::string::npos) << vUrl;
+  }
+  const THttpResult vWsdl = FHttpGet(pBaseUrl + "/wsdl/IVelmora");
+  EXPECT_EQ(vWsdl.vStatus, 200) << vWsdl.vError << pServerLog();
+  EXPECT_NE(vWsdl.vBody.find("<soap:address location=\"" + pBaseUrl + "/soap/IVelmora\"/>"), std::string::npos)
+      << vWsdl.vBody;
+
+  const TProcessResult vPhp = FPhpClients(pBaseUrl);
+  EXPECT_EQ(vPhp.vExitCode, 0) << vPhp.vStderr << pServerLog();
+  EXPECT_EQ(vPhp.vStdout, pReferencePhp);
+
+  const std::string vTrace = pSite.FTraceLog();
+  for (const char* vOperation : {"FRetornaPedidoCabecalho", "FRetornaPedidoItem", "FRetornaColConvenios",
+                                 "FRetornaColFinancimentos", "FAtualizaStatusPedido"}) {
+    EXPECT_NE(vTrace.find(std::string("Entrando no procedimento: ") + vOperation), std::string::npos)
+        << vOperation << " is not in the trace log:\n"
+        << vTrace << pServerLog();
+  }
+  return vTrace;
+}
+
+// pOperation on the demo key with its body sent chunked (no length).
+inline THttpResult FChunkedCall(const std::string& pBaseUrl, const std::string& pOperation) {
+  return FCurl({"-H", "Content-Type: text/xml; charset=utf-8", "-H",
+                "SOAPAction: \"urn:VelmoraIntf-IVelmora#" + pOperation + "\"", "-H", "Transfer-Encoding: chunked", "-H",
+                "Expect:", "--data-binary", FSoapCall(pOperation, cDemoKey), pBaseUrl + "/soap/IVelmora"});
 }
 
 inline void PExpectNoSecret(const std::string& pPath, const std::string& pBody) {
