@@ -50,30 +50,12 @@ int main(void) {
     memset(vKey[cPedido], '0', 8 - vLen);
   }
 
-  char vCaminho[2048] = "", vUsuario[256] = "", vSenha[256] = "";
-  PReadIni(vCaminho, vUsuario, vSenha, sizeof vUsuario);
-
-  char vDpb[600];
-  size_t d = 0;
-  vDpb[d++] = isc_dpb_version1;
-  vDpb[d++] = isc_dpb_user_name;
-  vDpb[d++] = (char)strlen(vUsuario);
-  memcpy(vDpb + d, vUsuario, strlen(vUsuario));
-  d += strlen(vUsuario);
-  vDpb[d++] = isc_dpb_password;
-  vDpb[d++] = (char)strlen(vSenha);
-  memcpy(vDpb + d, vSenha, strlen(vSenha));
-  d += strlen(vSenha);
-
   ISC_STATUS_ARRAY st;
   isc_db_handle db = 0;
   isc_tr_handle tr = 0;
   isc_stmt_handle stmt = 0;
-  isc_attach_database(st, 0, vCaminho, &db, (short)d, vDpb);
-  PCheck(st);
-  static const char cTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
-                              isc_tpb_wait};
-  isc_start_transaction(st, &tr, 1, &db, (unsigned short)sizeof cTpb, cTpb);
+  PAttach(&db);
+  isc_start_transaction(st, &tr, 1, &db, (unsigned short)sizeof cReadTpb, cReadTpb);
   PCheck(st);
   isc_dsql_allocate_statement(st, &db, &stmt);
   PCheck(st);

@@ -92,31 +92,14 @@ static int gPrepareEach;
 static int gColumn[cElementCount];
 
 static void PAttachAndPrepare(void) {
-  char vCaminho[2048] = "", vUsuario[256] = "", vSenha[256] = "";
-  PReadIni(vCaminho, vUsuario, vSenha, sizeof vUsuario);
-  char vDpb[600];
-  size_t d = 0;
-  vDpb[d++] = isc_dpb_version1;
-  vDpb[d++] = isc_dpb_user_name;
-  vDpb[d++] = (char)strlen(vUsuario);
-  memcpy(vDpb + d, vUsuario, strlen(vUsuario));
-  d += strlen(vUsuario);
-  vDpb[d++] = isc_dpb_password;
-  vDpb[d++] = (char)strlen(vSenha);
-  memcpy(vDpb + d, vSenha, strlen(vSenha));
-  d += strlen(vSenha);
-
+  PAttach(&gDb);
   ISC_STATUS_ARRAY st;
-  isc_attach_database(st, 0, vCaminho, &gDb, (short)d, vDpb);
-  PCheck(st);
   isc_dsql_allocate_statement(st, &gDb, &gStmt);
   PCheck(st);
 
   /* A prepared statement outlives the transaction it was prepared in. */
-  static const char cTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
-                              isc_tpb_wait};
   isc_tr_handle tr = 0;
-  isc_start_transaction(st, &tr, 1, &gDb, (unsigned short)sizeof cTpb, cTpb);
+  isc_start_transaction(st, &tr, 1, &gDb, (unsigned short)sizeof cReadTpb, cReadTpb);
   PCheck(st);
   gOutDa = (XSQLDA*)calloc(1, XSQLDA_LENGTH(40));
   gOutDa->version = SQLDA_VERSION1;
@@ -208,13 +191,11 @@ static void PElement(const char* pName, const char* pText, size_t n) {
 /* Runs the statement for gKey and writes the envelope into gOut; NULL, or
  * the database's message. */
 static const char* FAnswer(void) {
-  static const char cTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
-                              isc_tpb_wait};
   ISC_STATUS_ARRAY st;
   isc_tr_handle tr = 0;
   const char* vError;
   for (int i = 0; i < 9; ++i) gInDa->sqlvar[i].sqllen = (short)strlen(gKey[cParams[i]]);
-  isc_start_transaction(st, &tr, 1, &gDb, (unsigned short)sizeof cTpb, cTpb);
+  isc_start_transaction(st, &tr, 1, &gDb, (unsigned short)sizeof cReadTpb, cReadTpb);
   if ((vError = FError(st))) return vError;
   if (gPrepareEach) {
     /* The description written again is the same; the buffers stay. */

@@ -1,7 +1,8 @@
 /* What the two floor programs share: the order header statement as the
- * service sends it (its ":name" parameters as "?"), the answer buffer, the
- * failure exit, the key fields of a request body and the configuration
- * beside the executable. Included by one .c file each, which defines
+ * service sends it (its ":name" parameters as "?"), the read-only
+ * transaction it runs in, the answer buffer, the failure exit, the key
+ * fields of a request body, and the attach with the configuration beside
+ * the executable. Included by one .c file each, which defines
  * cFloorName first. */
 #include <ibase.h>
 #include <stdio.h>
@@ -97,4 +98,28 @@ static void PReadIni(char* pCaminho, char* pUsuario, char* pSenha, size_t pSize)
     if (vTarget) snprintf(vTarget, pSize, "%s", vEq + 1);
   }
   fclose(f);
+}
+
+/* The read-only read-committed transaction of a reading statement. */
+static const char cReadTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
+                                isc_tpb_wait};
+
+/* Attaches to the database the configuration names, as its user. */
+static void PAttach(isc_db_handle* pDb) {
+  char vCaminho[2048] = "", vUsuario[256] = "", vSenha[256] = "";
+  PReadIni(vCaminho, vUsuario, vSenha, sizeof vUsuario);
+  char vDpb[600];
+  size_t d = 0;
+  vDpb[d++] = isc_dpb_version1;
+  vDpb[d++] = isc_dpb_user_name;
+  vDpb[d++] = (char)strlen(vUsuario);
+  memcpy(vDpb + d, vUsuario, strlen(vUsuario));
+  d += strlen(vUsuario);
+  vDpb[d++] = isc_dpb_password;
+  vDpb[d++] = (char)strlen(vSenha);
+  memcpy(vDpb + d, vSenha, strlen(vSenha));
+  d += strlen(vSenha);
+  ISC_STATUS_ARRAY st;
+  isc_attach_database(st, 0, vCaminho, pDb, (short)d, vDpb);
+  PCheck(st);
 }
