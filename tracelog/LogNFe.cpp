@@ -209,8 +209,9 @@ void TLog::PWriteLine(TNivelLog pLevel, TSender pSender, std::string_view pMessa
       vOs.PSleepMs(vOs.FRandomRange(cMinPauseMs, cMaxPauseMs));
     }
     if (!vFile) return;
-    // One write per line while the lock is held; the file is closed (and
-    // unlocked) when vFile goes out of scope, also when composing fails.
+    // One write per line while the lock is held. A file opened for this
+    // line is closed (and unlocked) when vFile goes out of scope, also when
+    // composing fails; a long-lived process unlocks it and keeps it.
     (void)vFile->FWrite(FComposeLine(vLineTime ? *vLineTime : vOs.FNow(), vOs.FThreadId(), pLevel, pSender, pMessage));
     if (vDailyFile) {
       vFile->PUnlock();
