@@ -17,12 +17,8 @@ TDecimalDigits FShortestDigits(double pValue) {
   d.vNegative = pValue < 0;
   // 15 significant digits: the precision every stored amount is known to,
   // so 1.2345 reads as the decimal 1.2345 and not as its binary neighbour.
-  // (to_chars rounds exactly, as printf's "%.14e" does, without its
-  // locale and stream machinery)
   char vBuffer[64];
-  const auto vEnd = std::to_chars(vBuffer, vBuffer + sizeof vBuffer - 1, std::fabs(pValue),
-                                  std::chars_format::scientific, 14).ptr;
-  *vEnd = '\0';
+  std::snprintf(vBuffer, sizeof vBuffer, "%.14e", std::fabs(pValue));
   const char* vE = std::strchr(vBuffer, 'e');
   std::string vDigits;
   for (const char* p = vBuffer; p < vE; ++p)
